@@ -1,0 +1,22 @@
+# Sourced by the project's scripts: installs the Debian packages a step
+# needs when any are missing, and nothing when all are there.
+
+BUILD_PACKAGES="cmake g++ make pkg-config libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri"
+WINDOW_PACKAGES="xvfb xauth xdotool imagemagick"
+TEST_PACKAGES="libgtest-dev libx11-dev $WINDOW_PACKAGES"
+BENCH_PACKAGES="libbenchmark-dev"
+
+need() {  # need PACKAGE...
+    local missing=() p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing missing packages: ${missing[*]}" >&2
+    local sudo=
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >&2
+}

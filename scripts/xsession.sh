@@ -1,0 +1,135 @@
+# Shared by the real-window tests and the screenshot script: a private
+# virtual X display, the program started in it, screenshots and their
+# colours. Source it, then call xstart [WxHxD]. Everything started here is stopped on exit.
+# Needs CUBEBLOOM (the program), and for some tests WMCLOSE and FRAMEHOOK.
+
+set -u
+WORK=$(mktemp -d)
+export XDG_RUNTIME_DIR=$WORK/run
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+XVFB_PID=
+APP_PID=
+FAILURES=0
+
+cleanup() {
+    [ -n "$APP_PID" ] && kill -9 "$APP_PID" 2>/dev/null
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+check() {  # check DESCRIPTION COMMAND...: run COMMAND, count a failure if it fails
+    local what=$1
+    shift
+    if "$@"; then
+        echo "ok: $what"
+    else
+        echo "FAILED: $what"
+        FAILURES=$((FAILURES + 1))
+        return 1
+    fi
+}
+
+finish() {
+    echo "$FAILURES failed"
+    [ "$FAILURES" -eq 0 ]
+}
+
+xstart() {  # xstart [WxHxD]: a fresh Xvfb on a free display number
+    local screen=${1:-1024x768x24}
+    exec 9>"$WORK/display"
+    Xvfb -displayfd 9 -screen 0 "$screen" -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    exec 9>&-
+    local n
+    for n in $(seq 100); do
+        [ -s "$WORK/display" ] && break
+        sleep 0.1
+    done
+    export DISPLAY=:$(head -n1 "$WORK/display")
+}
+
+appstart() {  # appstart [ENV=VALUE...]: start the program, wait for its window
+    env "$@" "$CUBEBLOOM" >"$WORK/app.out" 2>"$WORK/app.err" &
+    APP_PID=$!
+    local n
+    for n in $(seq 200); do
+        appwindow >/dev/null && return 0
+        kill -0 "$APP_PID" 2>/dev/null || return 1
+        sleep 0.05
+    done
+    return 1
+}
+
+appwindow() { xdotool search --classname cubebloom 2>/dev/null | head -n1 | grep .; }
+
+alive() { kill -0 "$APP_PID" 2>/dev/null; }
+
+appwait() {  # appwait SECONDS: wait for the program to end; its status in STATUS
+    local n
+    for n in $(seq $(($1 * 10))); do
+        alive || break
+        sleep 0.1
+    done
+    if alive; then
+        kill -9 "$APP_PID"
+        wait "$APP_PID" 2>/dev/null
+        APP_PID=
+        STATUS=hung
+        return
+    fi
+    STATUS=0
+    wait "$APP_PID" || STATUS=$?
+    APP_PID=
+}
+
+stopped() { [ "$(ps -o stat= -p "$APP_PID" 2>/dev/null | cut -c1)" = T ]; }
+
+waitstopped() {  # wait until the frame hook has stopped the program
+    local n
+    for n in $(seq 200); do
+        stopped && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+shot() { import -window root -depth 8 "$WORK/$1.png" && echo "$WORK/$1.png"; }
+
+# waveshot FILE: a screenshot in FILE that shows red and black cubes. Waves
+# start at random, so it retries for a bounded time while they come and go.
+waveshot() {
+    local n
+    for n in $(seq 20); do
+        import -window root -depth 8 "$1" && colours "$1" | near 0 0 0 0 &&
+            colours "$1" | near 180 25 25 8 && return 0
+        sleep 1
+    done
+    return 1
+}
+
+# colours FILE: one line per distinct colour, "count r g b", most common first
+colours() {
+    convert "$1" -format %c histogram:info:- |
+        sed -E 's/^ *([0-9]+): *\( *([0-9.]+), *([0-9.]+), *([0-9.]+).*/\1 \2 \3 \4/' | sort -rn
+}
+
+# near R G B TOL < colours: succeeds if some colour is within TOL of (R, G, B)
+near() {
+    awk -v r="$1" -v g="$2" -v b="$3" -v t="$4" '
+        function d(a, b) { return a > b ? a - b : b - a }
+        d($2, r) <= t && d($3, g) <= t && d($4, b) <= t { found = 1 }
+        END { exit !found }'
+}
+
+# onlynear TOL R G B [R G B...] < colours: every colour is within TOL of one listed
+onlynear() {
+    awk -v t="$1" -v list="${*:2}" '
+        function d(a, b) { return a > b ? a - b : b - a }
+        BEGIN { n = split(list, c, " ") }
+        { ok = 0
+          for (i = 1; i <= n; i += 3) if (d($2, c[i]) <= t && d($3, c[i+1]) <= t && d($4, c[i+2]) <= t) ok = 1
+          if (!ok) { print "stray colour: " $0; bad = 1 } }
+        END { exit bad }'
+}

@@ -1,0 +1,137 @@
+// Application shell: SDL set-up, the main loop and the event handler.
+#include "app/app.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/scene.h"
+#include "camera/camera.h"
+#include "render/render.h"
+
+static constexpr int SCREEN_BPP = 16;
+static constexpr Uint32 VIDEO_FLAGS =
+    SDL_OPENGL | SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_HWPALETTE | SDL_FULLSCREEN;
+static constexpr int KEY_REPEAT_DELAY_MS = 100;
+static constexpr int KEY_REPEAT_INTERVAL_MS = 30;
+
+// SDL's fallbacks when no display can be reached: they draw where nobody
+// can see the show or stop it.
+static const char *const UNSEEN_DRIVERS[] = {"offscreen", "dummy"};
+
+static int done;
+static SDL_Surface *surface;
+static Uint32 videoFlags;
+static const SDL_VideoInfo *videoInfo;
+static SDL_Event event;
+
+[[noreturn]] static void fail(const char *stage) {
+    fprintf(stderr, "%s failed: %s\n", stage, SDL_GetError());
+    Quit(1);
+}
+
+// True when SDL_VIDEODRIVER names this driver, alone or in a list.
+static bool asked(const char *driver) {
+    const char *list = getenv("SDL_VIDEODRIVER");
+    const size_t length = strlen(driver);
+    while (list != nullptr && *list != '\0') {
+        const char *end = strchr(list, ',');
+        const size_t item = end ? static_cast<size_t>(end - list) : strlen(list);
+        if (item == length && strncasecmp(list, driver, length) == 0) {
+            return true;
+        }
+        list = end ? end + 1 : nullptr;
+    }
+    return false;
+}
+
+static bool unseen() {
+    char name[32];
+    if (SDL_VideoDriverName(name, sizeof name) == nullptr) {
+        return false;
+    }
+    for (const char *driver : UNSEEN_DRIVERS) {
+        if (strcasecmp(name, driver) == 0) {
+            return !asked(driver);
+        }
+    }
+    return false;
+}
+
+static void startvideo() {
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        fail("Video initialization");
+    }
+    if (unseen()) {
+        SDL_SetError("no display available");
+        fail("Video initialization");
+    }
+    videoInfo = SDL_GetVideoInfo();
+    if (videoInfo == nullptr) {
+        fail("Video query");
+    }
+    videoFlags = VIDEO_FLAGS;
+    if (videoInfo->blit_hw) {
+        videoFlags |= SDL_HWACCEL;
+    }
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    surface = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, videoFlags);
+    if (surface == nullptr) {
+        fail("Video mode set");
+    }
+    if (SDL_EnableKeyRepeat(KEY_REPEAT_DELAY_MS, KEY_REPEAT_INTERVAL_MS) != 0) {
+        fail("Setting keyboard repeat");
+    }
+}
+
+// One pass: drain every pending event, step the scene, draw and present.
+// A quit request ends the loop after its pass has still stepped and drawn,
+// and no event later in the same drain can take it back.
+static void mainloop() {
+    while (!done) {
+        while (SDL_PollEvent(&event)) {
+            done |= HandleEvent(&event);
+        }
+        calcme();
+        drawGLScene();
+    }
+}
+
+int HandleEvent(SDL_Event *event) {
+    if (event->type == SDL_QUIT) {
+        return 1;
+    }
+    if (event->type != SDL_KEYDOWN) {
+        return 0;
+    }
+    switch (event->key.keysym.sym) {
+        case SDLK_ESCAPE:
+            return 1;
+        case SDLK_1:
+            whichcam = 0;
+            break;
+        case SDLK_2:
+            whichcam = 1;
+            break;
+        case SDLK_3:
+            whichcam = 2;
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
+
+void Quit(int returnCode) {
+    SDL_Quit();
+    exit(returnCode);
+}
+
+int SDL_main(int, char **) {
+    startvideo();
+    initGL();
+    initme();
+    SDL_ShowCursor(SDL_DISABLE);
+    mainloop();
+    Quit(0);
+}
