@@ -32,6 +32,7 @@ check() {  # check DESCRIPTION COMMAND...: run COMMAND, count a failure if it fa
 }
 
 finish() {
+    [ "$FAILURES" -eq 0 ] || { echo "--- last run's standard error:"; cat "$WORK/app.err"; }
     echo "$FAILURES failed"
     [ "$FAILURES" -eq 0 ]
 }
@@ -62,7 +63,7 @@ appstart() {  # appstart [ENV=VALUE...]: start the program, wait for its window
     return 1
 }
 
-appwindow() { xdotool search --classname cubebloom 2>/dev/null | head -n1 | grep .; }
+appwindow() { xdotool search --pid "$APP_PID" --classname cubebloom 2>/dev/null | head -n1 | grep .; }
 
 alive() { kill -0 "$APP_PID" 2>/dev/null; }
 

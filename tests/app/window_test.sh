@@ -24,7 +24,7 @@ appwait 20
 check "Escape ends it with status 0" test "$STATUS" = 0
 
 # The close request a window manager sends from its close button.
-appstart
+check "starts again" appstart
 sleep 1
 check "close request is delivered" "$WMCLOSE"
 appwait 20
