@@ -17,6 +17,5 @@ void initme() {
 
 void calcme() {
     camstep();
-    citystep();
-    vertexbuf();
+    citystepmesh();
 }

@@ -3,6 +3,11 @@
 #include "lattice/lattice.h"
 
 #include <cstdlib>
+#include <cstring>
+
+// Four floats (or their bits), for writing the mesh sixteen bytes at a time.
+typedef float f4 __attribute__((vector_size(16)));
+typedef int32_t i4 __attribute__((vector_size(16)));
 
 static constexpr Vertex3 START_COLOUR = {0.1f, 0.7f, 0.7f};
 static constexpr Vertex3 GROWING_COLOUR = {0.7f, 0.1f, 0.1f};
@@ -17,6 +22,19 @@ static constexpr int CORNER_BOUNDS[CELL_CORNERS][3] = {
 // sense differs from face to face, so drawing keeps culling off.
 static constexpr uint32_t QUAD_CORNER_TABLE[CELL_QUADS][QUAD_CORNERS] = {
     {0, 1, 2, 3}, {1, 5, 6, 2}, {5, 6, 7, 4}, {0, 3, 7, 4}, {0, 4, 5, 1}, {3, 2, 6, 7},
+};
+
+// The 24 floats of a cell's corners, as six vectors, cycle through x y z:
+// vector q holds components (q % 3, q % 3 + 1, ...) of its corners, each
+// from the lower or, where UPPER_LANES[q] is set, the upper bound.
+static constexpr int32_t ALL = -1;
+static const i4 UPPER_LANES[6] = {
+    {0, 0, 0, ALL},      // x0 y0 z0 | x1     corner 0, 1.x
+    {0, 0, ALL, ALL},    // y0 z0 | x1 y1     corner 1.yz, 2.xy
+    {0, 0, ALL, 0},      // z0 | x0 y1 z0     corner 2.z, 3
+    {0, 0, ALL, ALL},    // x0 y0 z1 | x1     corner 4, 5.x
+    {0, ALL, ALL, ALL},  // y0 z1 | x1 y1     corner 5.yz, 6.xy
+    {ALL, 0, ALL, ALL},  // z1 | x0 y1 z1     corner 6.z, 7
 };
 
 city cityz[CITY_CELLS];
@@ -63,39 +81,96 @@ void citysetup() {
     }
 }
 
-void citystep() {
+static f4 load4(const float *from) {
+    f4 v;
+    memcpy(&v, from, sizeof v);
+    return v;
+}
+
+static void store4(void *to, f4 v) {
+    memcpy(to, &v, sizeof v);
+}
+
+// Writes cell n's mesh: the eight corners of the box from lower (lanes 0-2)
+// to lower + size, in the order of the corner table, and the colour (lanes
+// 0-2) into all eight colour entries. An upper bound is lower + size and a
+// lower one lower + 0, which is lower itself for every lower the step
+// computes (never -0).
+static inline void writecell(int n, f4 lower, float size, f4 colour) {
+    const f4 xyz[3] = {
+        __builtin_shufflevector(lower, lower, 0, 1, 2, 0),
+        __builtin_shufflevector(lower, lower, 1, 2, 0, 1),
+        __builtin_shufflevector(lower, lower, 2, 0, 1, 2),
+    };
+    const f4 rgb[3] = {
+        __builtin_shufflevector(colour, colour, 0, 1, 2, 0),
+        __builtin_shufflevector(colour, colour, 1, 2, 0, 1),
+        __builtin_shufflevector(colour, colour, 2, 0, 1, 2),
+    };
+    const i4 sizebits = (i4)(f4{size, size, size, size});
+    unsigned char *verts = reinterpret_cast<unsigned char *>(&city_verts[n * CELL_CORNERS]);
+    unsigned char *colours = reinterpret_cast<unsigned char *>(&city_colors[n * CELL_CORNERS]);
+    for (int q = 0; q < 6; q++) {
+        store4(verts + q * sizeof(f4), xyz[q % 3] + (f4)(sizebits & UPPER_LANES[q]));
+        store4(colours + q * sizeof(f4), rgb[q % 3]);
+    }
+}
+
+// Advances a growing or shrinking cell one step and returns its colour.
+static f4 advance(city &c, int i, int j, int k) {
+    if (c.state == CELL_GROWING) {
+        c.size += GROW_STEP;
+        setcolour(c, GROWING_COLOUR);
+        if (c.size > FULL_SIZE) {
+            c.state = CELL_SHRINKING;
+            if (inner(i, j, k)) {
+                spread(i, j, k);
+            }
+        }
+    }
+    // a cube that just passed full size starts shrinking in this same visit
+    if (c.state == CELL_SHRINKING) {
+        c.size -= SHRINK_STEP;
+        setcolour(c, SHRINKING_COLOUR);
+        if (c.size < 0.0f) {
+            c.state = CELL_DEAD;
+            c.size = DEAD_SIZE;
+        }
+    }
+    return f4{c.r, c.g, c.b, 0.0f};
+}
+
+// One pass of the automaton. A cell's box and colour change only at its
+// own visit (seeding touches state and size, the reset only state), so the
+// pass that also writes the mesh writes each cell's corners and colours
+// right after its visit, from registers: reading back what was just stored
+// would stall. Most cells are idle, so the active ones take a branch of
+// their own and the rest go straight to the box and the mesh.
+template <bool WithMesh>
+static void steppass() {
     int noone = 0;
     int stepper = 0;
     for (int i = 0; i < CITY_SIDE; i++) {
         for (int j = 0; j < CITY_SIDE; j++) {
+            const f4 row = {centre(i), centre(j), 0.0f, 0.0f};
             for (int k = 0; k < CITY_SIDE; k++) {
                 city &c = cityz[stepper];
-                if (c.state == CELL_GROWING) {
+                const bool active = c.state == CELL_GROWING || c.state == CELL_SHRINKING;
+                f4 colour;
+                if (active) {
                     noone = 1;
-                    c.size += GROW_STEP;
-                    setcolour(c, GROWING_COLOUR);
-                    if (c.size > FULL_SIZE) {
-                        c.state = CELL_SHRINKING;
-                        if (inner(i, j, k)) {
-                            spread(i, j, k);
-                        }
-                    }
+                    colour = advance(c, i, j, k);
+                } else {
+                    colour = load4(&c.r);
                 }
-                // a cube that just passed full size starts shrinking in this same visit
-                if (c.state == CELL_SHRINKING) {
-                    noone = 1;
-                    c.size -= SHRINK_STEP;
-                    setcolour(c, SHRINKING_COLOUR);
-                    if (c.size < 0.0f) {
-                        c.state = CELL_DEAD;
-                        c.size = DEAD_SIZE;
-                    }
+                const float size = c.size;
+                const f4 lower = row + f4{0.0f, 0.0f, centre(k), 0.0f} - size * 0.5f;
+                // whole-vector stores: xpos ypos zpos size, then wpos hpos dpos r
+                store4(&c.xpos, __builtin_shufflevector(lower, f4{size}, 0, 1, 2, 4));
+                store4(&c.wpos, f4{size, size, size, colour[0]});
+                if (WithMesh) {
+                    writecell(stepper, lower, size, colour);
                 }
-                const float half = c.size * 0.5f;
-                c.xpos = centre(i) - half;
-                c.ypos = centre(j) - half;
-                c.zpos = centre(k) - half;
-                c.wpos = c.hpos = c.dpos = c.size;
                 stepper++;
             }
         }
@@ -106,6 +181,14 @@ void citystep() {
         }
         cityz[rand() % CITY_CELLS].state = CELL_GROWING;
     }
+}
+
+void citystep() {
+    steppass<false>();
+}
+
+void citystepmesh() {
+    steppass<true>();
 }
 
 void vertexbuf() {

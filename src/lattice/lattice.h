@@ -58,8 +58,12 @@ void citysetup();
 // updating in place, then a new wave from one random cell if none was active.
 void citystep();
 
-// initme and calcme, after the cells: rewrite every corner and colour.
+// initme, after the cells: rewrite every corner and colour.
 void vertexbuf();
+
+// calcme: citystep and vertexbuf in one pass over the cells, with the same
+// result as running one after the other.
+void citystepmesh();
 
 // initme, once after the first vertexbuf: the six quads of every cell.
 void indexfill();
