@@ -2,9 +2,15 @@
  * (LD_PRELOAD); wraps SDL_GL_SwapBuffers and leaves the program unchanged.
  *   CUBEBLOOM_STOP_AT=N     stop the process (SIGSTOP) right after frame N
  *                           is swapped, so a screenshot can catch it
- *   CUBEBLOOM_FRAME_LOG=F   on exit, write to F the frame count, the time
- *                           from the first instruction to the first swap,
- *                           and percentiles of the time between swaps */
+ *   CUBEBLOOM_FRAME_LOG=F   write to F the frame count, the time from
+ *                           process start-up to the first swap, and
+ *                           percentiles of the time between swaps: on exit,
+ *                           or once the window's last frame is swapped
+ *   CUBEBLOOM_WINDOW=A:B    time only frames A+1 .. B (default: all)
+ *   CUBEBLOOM_SEED=N        seed the scene with N instead of the clock, so
+ *                           a run shows the same waves frame by frame
+ *   CUBEBLOOM_EMPTY=1       rand() always gives 0: every wave is one corner
+ *                           cube that never spreads, a nearly empty lattice */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <signal.h>
@@ -17,6 +23,10 @@
 static void (*realswap)(void);
 static long frames;
 static long stopat = -1;
+static long windowfrom, windowto = -1;
+static int reported;
+static int empty;
+static long seed = -1;
 static const char *logpath;
 static double started, lastswap, firstswap;
 static float gaps[MAX_FRAMES];
@@ -39,6 +49,10 @@ static double percentile(double p) {
 }
 
 static void report(void) {
+    if (reported) {
+        return;
+    }
+    reported = 1;
     FILE *f = fopen(logpath, "w");
     if (f == NULL) {
         return;
@@ -60,6 +74,15 @@ __attribute__((constructor)) static void hookstart(void) {
     if (stop != NULL) {
         stopat = atol(stop);
     }
+    const char *window = getenv("CUBEBLOOM_WINDOW");
+    if (window != NULL) {
+        sscanf(window, "%ld:%ld", &windowfrom, &windowto);
+    }
+    const char *seedtext = getenv("CUBEBLOOM_SEED");
+    if (seedtext != NULL) {
+        seed = atol(seedtext);
+    }
+    empty = getenv("CUBEBLOOM_EMPTY") != NULL;
     logpath = getenv("CUBEBLOOM_FRAME_LOG");
     if (logpath != NULL) {
         atexit(report);
@@ -74,13 +97,32 @@ void SDL_GL_SwapBuffers(void) {
     double t = now();
     if (frames == 0) {
         firstswap = t;
-    } else if (ngaps < MAX_FRAMES) {
+    } else if (frames >= windowfrom && (windowto < 0 || frames < windowto) && ngaps < MAX_FRAMES) {
         gaps[ngaps++] = (float)((t - lastswap) * 1e3);
     }
     lastswap = t;
     frames++;
+    if (frames == windowto && logpath != NULL) {
+        report();
+    }
     if (frames == stopat) {
         raise(SIGSTOP);
         lastswap = now();
     }
+}
+
+void srand(unsigned int s) {
+    static void (*realsrand)(unsigned int);
+    if (realsrand == NULL) {
+        realsrand = (void (*)(unsigned int))dlsym(RTLD_NEXT, "srand");
+    }
+    realsrand(seed >= 0 ? (unsigned int)seed : s);
+}
+
+int rand(void) {
+    static int (*realrand)(void);
+    if (realrand == NULL) {
+        realrand = (int (*)(void))dlsym(RTLD_NEXT, "rand");
+    }
+    return empty ? 0 : realrand();
 }
