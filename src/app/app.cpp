@@ -9,6 +9,7 @@
 #include "camera/camera.h"
 #include "render/render.h"
 
+static const char *const TITLE = "cubebloom";  // so task switchers can name the window
 static constexpr int SCREEN_BPP = 16;
 static constexpr Uint32 VIDEO_FLAGS =
     SDL_OPENGL | SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_HWPALETTE | SDL_FULLSCREEN;
@@ -75,6 +76,7 @@ static void startvideo() {
         videoFlags |= SDL_HWACCEL;
     }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_WM_SetCaption(TITLE, TITLE);
     surface = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, videoFlags);
     if (surface == nullptr) {
         fail("Video mode set");

@@ -6,6 +6,7 @@ xstart 1024x768x24
 # A white first frame, then keys and mouse that must not end the show.
 check "starts and shows its first frame" appstart CUBEBLOOM_STOP_AT=1 LD_PRELOAD="$FRAMEHOOK"
 check "stopped after frame 1" waitstopped
+check "the window carries the program's name" test "$(xdotool getwindowname "$(appwindow)")" = cubebloom
 first=$(shot first)
 check "first frame is all white" test "$(colours "$first" | awk '{print $2, $3, $4}')" = "255 255 255"
 kill -CONT "$APP_PID"
