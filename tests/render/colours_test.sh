@@ -3,7 +3,7 @@
 . "$(dirname "$0")/../../scripts/xsession.sh"
 
 xstart 1024x768x24
-appstart
+check "starts on a 24-bit screen" appstart || cat "$WORK/app.err"
 for rig in 1 2 3; do
     xdotool key "$rig"
     wave=$WORK/rig$rig.png
@@ -18,7 +18,7 @@ check "ends with status 0" test "$STATUS" = 0
 kill "$XVFB_PID"
 wait "$XVFB_PID" 2>/dev/null
 xstart 1024x768x16
-appstart
+check "starts on a 16-bit screen" appstart || cat "$WORK/app.err"
 wave=$WORK/deep16.png
 if check "16-bit screen shows red and black cubes" waveshot "$wave"; then
     check "16-bit screen shows exactly three colours" test "$(colours "$wave" | wc -l)" = 3
