@@ -6,9 +6,8 @@
 set -eu
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-need $BUILD_PACKAGES $WINDOW_PACKAGES dpkg-dev debootstrap
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build build/release -j "$(nproc)" >/dev/null
+need $WINDOW_PACKAGES dpkg-dev debootstrap
+buildrelease
 (cd build/release && cpack -G DEB >/dev/null)
 root=$PWD/build/clean
 deb=$(ls build/release/cubebloom_*_amd64.deb | head -n1)
@@ -28,7 +27,6 @@ xstart 1024x768x24
 chroot "$root" env DISPLAY="$DISPLAY" XDG_RUNTIME_DIR=/tmp "$CUBEBLOOM" 2>"$WORK/app.err" &
 APP_PID=$!
 waveshot "$WORK/clean.png" && echo "the installed program shows waves"
-xdotool key Escape
-appwait 20
+appquit
 echo "exit status $STATUS"
 [ "$STATUS" = 0 ]

@@ -1,5 +1,6 @@
 # Sourced by the project's scripts: installs the Debian packages a step
-# needs when any are missing, and nothing when all are there.
+# needs when any are missing, and nothing when all are there; builds the
+# Release program that several of them show.
 
 BUILD_PACKAGES="cmake g++ make pkg-config libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri"
 WINDOW_PACKAGES="xvfb xauth xdotool imagemagick"
@@ -19,4 +20,10 @@ need() {  # need PACKAGE...
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
         "${missing[@]}" >&2
+}
+
+buildrelease() {  # build/release/cubebloom, without tests
+    need $BUILD_PACKAGES
+    cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+    cmake --build build/release -j "$(nproc)" >/dev/null
 }

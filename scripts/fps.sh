@@ -22,8 +22,7 @@ measure() {  # measure NAME ENV...: run until the hook has timed its window
         [ -s "$log" ] && break
         sleep 0.1
     done
-    xdotool key Escape
-    appwait 20
+    appquit
     cat "$log"
 }
 

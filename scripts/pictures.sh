@@ -4,7 +4,6 @@
 set -eu
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-need $BUILD_PACKAGES $WINDOW_PACKAGES
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build build/release -j "$(nproc)" >/dev/null
+need $WINDOW_PACKAGES
+buildrelease
 scripts/screenshots.sh build/release/cubebloom docs/images 5 8 8

@@ -5,9 +5,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-need $BUILD_PACKAGES
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build build/release -j "$(nproc)" >/dev/null
+buildrelease
 
 errors=$(mktemp)
 trap 'rm -f "$errors"' EXIT

@@ -20,6 +20,5 @@ for rig in 1 2 3; do
     sleep "${waits[$((rig - 1))]}"
     waveshot "$out/rig$rig.png" || echo "rig $rig: no wave in sight, kept the last picture" >&2
 done
-xdotool key Escape
-appwait 20
+appquit
 [ "$STATUS" = 0 ] || { echo "cubebloom ended with status $STATUS" >&2; exit 1; }

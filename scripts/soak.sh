@@ -9,9 +9,8 @@ set -eu
 cd "$(dirname "$0")/.."
 minutes=${1:-3}
 . scripts/deps.sh
-need $BUILD_PACKAGES $WINDOW_PACKAGES
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build build/release -j "$(nproc)" >/dev/null
+need $WINDOW_PACKAGES
+buildrelease
 CUBEBLOOM=$PWD/build/release/cubebloom
 . scripts/xsession.sh
 xstart 1024x768x24
@@ -26,8 +25,7 @@ while [ $SECONDS -lt $end ] && alive; do
     xdotool key $((RANDOM % 3 + 1))
     sleep 10
 done
-xdotool key Escape
-appwait 20
+appquit
 third=$((${#samples[@]} / 3))
 median() { printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 first=$(median "${samples[@]:0:third}")

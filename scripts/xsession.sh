@@ -85,6 +85,8 @@ appwait() {  # appwait SECONDS: wait for the program to end; its status in STATU
     APP_PID=
 }
 
+appquit() { xdotool key Escape && appwait 20; }  # as a user ends it; status in STATUS
+
 stopped() { [ "$(ps -o stat= -p "$APP_PID" 2>/dev/null | cut -c1)" = T ]; }
 
 waitstopped() {  # wait until the frame hook has stopped the program

@@ -11,8 +11,7 @@ for rig in 1 2 3; do
     check "rig $rig shows no other colour" \
         onlynear 3 255 255 255 0 0 0 178 25 25 < <(colours "$wave")
 done
-xdotool key Escape
-appwait 20
+appquit
 check "ends with status 0" test "$STATUS" = 0
 
 kill "$XVFB_PID"
@@ -25,7 +24,6 @@ if check "16-bit screen shows red and black cubes" waveshot "$wave"; then
     check "16-bit screen shows only red, black and white" \
         onlynear 2 255 255 255 0 0 0 181 24 24 < <(colours "$wave")
 fi
-xdotool key Escape
-appwait 20
+appquit
 check "ends with status 0 on a 16-bit screen" test "$STATUS" = 0
 finish
