@@ -9,6 +9,7 @@ export XDG_RUNTIME_DIR=$WORK/run
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 XVFB_PID=
 APP_PID=
+STATUS=
 FAILURES=0
 
 cleanup() {
@@ -32,23 +33,39 @@ check() {  # check DESCRIPTION COMMAND...: run COMMAND, count a failure if it fa
 }
 
 finish() {
-    [ "$FAILURES" -eq 0 ] || { echo "--- last run's standard error:"; cat "$WORK/app.err"; }
+    if [ "$FAILURES" -ne 0 ]; then
+        echo "--- last run's standard error:"
+        cat "$WORK/app.err"
+        echo "--- X server log:"
+        cat "$WORK/xvfb.log"
+    fi
     echo "$FAILURES failed"
     [ "$FAILURES" -eq 0 ]
 }
 
 xstart() {  # xstart [WxHxD]: a fresh Xvfb on a free display number
-    local screen=${1:-1024x768x24}
-    exec 9>"$WORK/display"
-    Xvfb -displayfd 9 -screen 0 "$screen" -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    exec 9>&-
-    local n
-    for n in $(seq 100); do
-        [ -s "$WORK/display" ] && break
-        sleep 0.1
+    local screen=${1:-1024x768x24} try n
+    for try in 1 2 3; do
+        : >"$WORK/display"
+        exec 9>"$WORK/display"
+        Xvfb -displayfd 9 -screen 0 "$screen" -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        exec 9>&-
+        # A loaded machine can be slow to start a server; one that died or
+        # never answered is replaced rather than left to fail every check.
+        for n in $(seq 300); do
+            [ -s "$WORK/display" ] || { kill -0 "$XVFB_PID" 2>/dev/null && sleep 0.1 && continue; }
+            break
+        done
+        export DISPLAY=:$(head -n1 "$WORK/display")
+        [ -s "$WORK/display" ] && xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
+        echo "X server attempt $try did not come up:" >&2
+        cat "$WORK/xvfb.log" >&2
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
     done
-    export DISPLAY=:$(head -n1 "$WORK/display")
+    echo "no X server could be started" >&2
+    exit 1
 }
 
 appstart() {  # appstart [ENV=VALUE...]: start the program, wait for its window
