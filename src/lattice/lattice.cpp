@@ -5,6 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define CITY_HAS_WIDE_PASS 1
+#else
+#define CITY_HAS_WIDE_PASS 0
+#endif
+
 // Four floats (or their bits), for writing the mesh sixteen bytes at a time.
 typedef float f4 __attribute__((vector_size(16)));
 typedef int32_t i4 __attribute__((vector_size(16)));
@@ -38,9 +45,12 @@ static const i4 UPPER_LANES[6] = {
 };
 
 city cityz[CITY_CELLS];
-Vertex3 city_verts[CITY_CORNERS];
-Vertex3 city_colors[CITY_CORNERS];
+// A cell's corners and colours are 96 bytes each: on 32-byte boundaries
+// when the arrays start on one, which keeps wide stores within cache lines.
+alignas(64) Vertex3 city_verts[CITY_CORNERS];
+alignas(64) Vertex3 city_colors[CITY_CORNERS];
 uint32_t city_indexes[CITY_INDEXES];
+bool citywide = false;
 
 static bool inner(int i, int j, int k) {
     return i > 0 && i < CITY_SIDE - 1 && j > 0 && j < CITY_SIDE - 1 && k > 0 && k < CITY_SIDE - 1;
@@ -75,6 +85,9 @@ static float centre(int coordinate) {
 }
 
 void citysetup() {
+#if CITY_HAS_WIDE_PASS
+    citywide = __builtin_cpu_supports("avx2");
+#endif
     for (city &c : cityz) {
         setcolour(c, START_COLOUR);
         c.state = CELL_EMPTY;
@@ -140,6 +153,14 @@ static f4 advance(city &c, int i, int j, int k) {
     return f4{c.r, c.g, c.b, 0.0f};
 }
 
+// The lattice went quiet: every cell may be seeded again, from one at random.
+static void newwave() {
+    for (city &c : cityz) {
+        c.state = CELL_EMPTY;
+    }
+    cityz[rand() % CITY_CELLS].state = CELL_GROWING;
+}
+
 // One pass of the automaton. A cell's box and colour change only at its
 // own visit (seeding touches state and size, the reset only state), so the
 // pass that also writes the mesh writes each cell's corners and colours
@@ -176,18 +197,138 @@ static void steppass() {
         }
     }
     if (noone == 0) {
-        for (city &c : cityz) {
-            c.state = CELL_EMPTY;
-        }
-        cityz[rand() % CITY_CELLS].state = CELL_GROWING;
+        newwave();
     }
 }
+
+#if CITY_HAS_WIDE_PASS
+// What a visit does to a cell in each state, for the pass below, one row a
+// state: the colour lanes it keeps and the colour it paints over the rest
+// (laid out as the four floats from dpos: dpos r g b), the step added to
+// its size, and the sizes past which it turns. One compare each, so the
+// pass never branches on the state itself.
+struct alignas(64) StateRow {
+    int32_t keep[4];
+    float paint[4];
+    float step;
+    float turnsabove;  // growing: full size, so it starts shrinking
+    float diesbelow;   // shrinking: zero, so it dies
+    int32_t active;
+};
+static_assert(CELL_EMPTY == 0 && CELL_GROWING == 1 && CELL_SHRINKING == 2 && CELL_DEAD == 3,
+              "STATE_ROWS is indexed by state");
+static constexpr int CELL_STATES = 4;
+static constexpr float NEVER = __builtin_inff();
+static constexpr StateRow STATE_ROWS[CELL_STATES] = {
+    {{ALL, ALL, ALL, ALL}, {0.0f, 0.0f, 0.0f, 0.0f}, 0.0f, NEVER, -NEVER, 0},
+    {{0, 0, 0, 0},
+     {0.0f, GROWING_COLOUR.x, GROWING_COLOUR.y, GROWING_COLOUR.z},
+     GROW_STEP,
+     FULL_SIZE,
+     -NEVER,
+     1},
+    {{0, 0, 0, 0},
+     {0.0f, SHRINKING_COLOUR.x, SHRINKING_COLOUR.y, SHRINKING_COLOUR.z},
+     -SHRINK_STEP,
+     NEVER,
+     0.0f,
+     1},
+    {{ALL, ALL, ALL, ALL}, {0.0f, 0.0f, 0.0f, 0.0f}, 0.0f, NEVER, -NEVER, 0},
+};
+
+// The same pass for processors with AVX2. Growing and shrinking cells are
+// scattered through the lattice, so a branch on them would mispredict
+// often: here every cell takes the same path, with its step and colour
+// from STATE_ROWS (adding 0 leaves an idle size as it is: sizes are never
+// -0), and only the rare turns branch. Each cell's mesh and the first 32
+// bytes of its record go out as 32-byte stores, each one permutation of
+// two 4-float halves: the box (lower corner, then lower + size, as the
+// plain mesh builder computes upper bounds) or the record-to-be (lower
+// corner and size, then dpos r g b).
+__attribute__((target("avx2"))) static void steppasswide() {
+    // x0 y0 z0 x1 y0 z0 x1 y1 | z0 x0 y1 z0 x0 y0 z1 x1 | y0 z1 x1 y1 z1 x0 y1 z1
+    const __m256i cornerlanes[3] = {
+        _mm256_setr_epi32(0, 1, 2, 4, 1, 2, 4, 5),
+        _mm256_setr_epi32(2, 0, 5, 2, 0, 1, 6, 4),
+        _mm256_setr_epi32(1, 6, 4, 5, 6, 0, 5, 6),
+    };
+    // r g b r g b r g | b r g b r g b r | g b r g b r g b
+    const __m256i colourlanes[3] = {
+        _mm256_setr_epi32(5, 6, 7, 5, 6, 7, 5, 6),
+        _mm256_setr_epi32(7, 5, 6, 7, 5, 6, 7, 5),
+        _mm256_setr_epi32(6, 7, 5, 6, 7, 5, 6, 7),
+    };
+    // xpos ypos zpos size wpos hpos dpos r; g and b follow on their own
+    const __m256i recordlanes = _mm256_setr_epi32(0, 1, 2, 3, 3, 3, 3, 5);
+    // lanes 0-3 hold the lower bound, 4-7 the upper one
+    const __m256 nextk = _mm256_setr_ps(0.0f, 0.0f, CITY_PITCH, 0.0f, 0.0f, 0.0f, CITY_PITCH, 0.0f);
+    const __m256 upperhalf = _mm256_castsi256_ps(_mm256_setr_epi32(0, 0, 0, 0, ALL, ALL, ALL, ALL));
+    const __m256 halves = _mm256_set1_ps(0.5f);
+    int32_t noone = 0;
+    city *c = cityz;
+    float *verts = &city_verts[0].x;
+    float *colours = &city_colors[0].x;
+    for (int i = 0; i < CITY_SIDE; i++) {
+        for (int j = 0; j < CITY_SIDE; j++) {
+            // the cell centre, stepped along k: whole numbers, so exactly centre(k)
+            __m256 centres = _mm256_setr_ps(centre(i), centre(j), centre(0), 0.0f, centre(i),
+                                            centre(j), centre(0), 0.0f);
+            for (int k = 0; k < CITY_SIDE;
+                 k++, c++, verts += CELL_CORNERS * 3, colours += CELL_CORNERS * 3) {
+                // states are 0..3; the mask keeps the table read in bounds regardless
+                const StateRow &row = STATE_ROWS[c->state & (CELL_STATES - 1)];
+                noone |= row.active;
+                __m256 sizes =
+                    _mm256_add_ps(_mm256_broadcast_ss(&c->size), _mm256_broadcast_ss(&row.step));
+                // dpos r g b: clear of the state and size a seeding may just have stored
+                __m128 colour =
+                    _mm_or_ps(_mm_and_ps(_mm_loadu_ps(&c->dpos),
+                                         _mm_load_ps(reinterpret_cast<const float *>(row.keep))),
+                              _mm_load_ps(row.paint));
+                if (__builtin_expect(_mm256_cvtss_f32(sizes) > row.turnsabove, 0)) {
+                    // a cube that just passed full size starts shrinking in this same visit
+                    c->state = CELL_SHRINKING;
+                    if (inner(i, j, k)) {
+                        spread(i, j, k);
+                    }
+                    sizes = _mm256_sub_ps(sizes, _mm256_set1_ps(SHRINK_STEP));
+                    colour = _mm_load_ps(STATE_ROWS[CELL_SHRINKING].paint);
+                } else if (__builtin_expect(_mm256_cvtss_f32(sizes) < row.diesbelow, 0)) {
+                    c->state = CELL_DEAD;
+                    sizes = _mm256_set1_ps(DEAD_SIZE);
+                }
+                const __m256 lowers = _mm256_sub_ps(centres, _mm256_mul_ps(sizes, halves));
+                const __m256 box = _mm256_add_ps(lowers, _mm256_and_ps(sizes, upperhalf));
+                const __m256 record =
+                    _mm256_insertf128_ps(_mm256_blend_ps(lowers, sizes, 0x8), colour, 1);
+                _mm256_storeu_ps(&c->xpos, _mm256_permutevar8x32_ps(record, recordlanes));
+                _mm_storeh_pi(reinterpret_cast<__m64 *>(&c->g), colour);
+                for (int q = 0; q < 3; q++) {
+                    _mm256_storeu_ps(verts + q * 8, _mm256_permutevar8x32_ps(box, cornerlanes[q]));
+                    _mm256_storeu_ps(colours + q * 8,
+                                     _mm256_permutevar8x32_ps(record, colourlanes[q]));
+                }
+                centres = _mm256_add_ps(centres, nextk);
+            }
+        }
+    }
+    if (noone == 0) {
+        newwave();
+    }
+}
+#endif
 
 void citystep() {
     steppass<false>();
 }
 
 void citystepmesh() {
+#if CITY_HAS_WIDE_PASS
+    if (citywide) {
+        steppasswide();
+        return;
+    }
+#endif
     steppass<true>();
 }
 

@@ -47,6 +47,10 @@ extern Vertex3 city_verts[CITY_CORNERS];
 extern Vertex3 city_colors[CITY_CORNERS];
 extern uint32_t city_indexes[CITY_INDEXES];
 
+// Whether citystepmesh takes its 32-byte-store pass: set by citysetup where
+// the processor has AVX2. Tests clear it to check the portable pass.
+extern bool citywide;
+
 inline int cityindex(int i, int j, int k) {
     return (i * CITY_SIDE + j) * CITY_SIDE + k;
 }
