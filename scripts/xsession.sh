@@ -43,6 +43,24 @@ finish() {
     [ "$FAILURES" -eq 0 ]
 }
 
+# xclient CMD...: runs an X client, and again if the server turned its
+# connection away, as a busy one can for a moment ("try again").
+xclient() {
+    local try err=$WORK/xclient.$BASHPID
+    for try in 1 2 3 4 5; do
+        if "$@" 2>"$err"; then
+            rm -f "$err"
+            return 0
+        fi
+        grep -qiE "can't open display|unable to open X server|cannot open display" "$err" || break
+        sleep 0.1
+    done
+    cat "$err" >&2
+    rm -f "$err"
+    return 1
+}
+xdotool() { xclient command xdotool "$@"; }
+
 xstart() {  # xstart [WxHxD]: a fresh Xvfb on a free display number
     local screen=${1:-1024x768x24} try n
     for try in 1 2 3; do
@@ -115,14 +133,14 @@ waitstopped() {  # wait until the frame hook has stopped the program
     return 1
 }
 
-shot() { import -window root -depth 8 "$WORK/$1.png" && echo "$WORK/$1.png"; }
+shot() { xclient import -window root -depth 8 "$WORK/$1.png" && echo "$WORK/$1.png"; }
 
 # waveshot FILE: a screenshot in FILE that shows red and black cubes. Waves
 # start at random, so it retries for a bounded time while they come and go.
 waveshot() {
     local n
     for n in $(seq 20); do
-        import -window root -depth 8 "$1" && colours "$1" | near 0 0 0 0 &&
+        xclient import -window root -depth 8 "$1" && colours "$1" | near 0 0 0 0 &&
             colours "$1" | near 180 25 25 8 && return 0
         sleep 1
     done

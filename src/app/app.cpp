@@ -19,6 +19,11 @@ static constexpr int KEY_REPEAT_INTERVAL_MS = 30;
 // SDL's fallbacks when no display can be reached: they draw where nobody
 // can see the show or stop it.
 static const char *const UNSEEN_DRIVERS[] = {"offscreen", "dummy"};
+// A display that is there can still turn a connection away for a moment on
+// a busy machine ("try again"), and SDL then falls back as if there were
+// none: it is asked again before the program says so.
+static constexpr int DISPLAY_TRIES = 5;
+static constexpr Uint32 DISPLAY_RETRY_MS = 50;
 
 static int done;
 static SDL_Surface *surface;
@@ -60,12 +65,19 @@ static bool unseen() {
 }
 
 static void startvideo() {
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
-        fail("Video initialization");
-    }
-    if (unseen()) {
-        SDL_SetError("no display available");
-        fail("Video initialization");
+    for (int tries = 1;; tries++) {
+        if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+            fail("Video initialization");
+        }
+        if (!unseen()) {
+            break;
+        }
+        if (tries == DISPLAY_TRIES) {
+            SDL_SetError("no display available");
+            fail("Video initialization");
+        }
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_Delay(DISPLAY_RETRY_MS);
     }
     videoInfo = SDL_GetVideoInfo();
     if (videoInfo == nullptr) {

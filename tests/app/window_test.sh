@@ -48,4 +48,11 @@ xdotool key 3 mousemove 200 200 key b
 kill -CONT "$APP_PID"
 appwait 20
 check "close request survives later events of the same drain" test "$STATUS" = 0
+
+# A busy server can turn connections away for a moment ("try again"); SDL
+# then falls back as if there were no display at all.
+check "starts though the display turns its first connections away" \
+    appstart LD_PRELOAD="$FRAMEHOOK" CUBEBLOOM_REFUSE_X=3
+appquit
+check "and Escape still ends it with status 0" test "$STATUS" = 0
 finish

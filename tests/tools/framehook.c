@@ -10,12 +10,18 @@
  *   CUBEBLOOM_SEED=N        seed the scene with N instead of the clock, so
  *                           a run shows the same waves frame by frame
  *   CUBEBLOOM_EMPTY=1       rand() always gives 0: every wave is one corner
- *                           cube that never spreads, a nearly empty lattice */
+ *                           cube that never spreads, a nearly empty lattice
+ *   CUBEBLOOM_REFUSE_X=N    the first N connects to an X server's socket
+ *                           fail with EAGAIN, as a busy server's can */
 #define _GNU_SOURCE
 #include <dlfcn.h>
+#include <errno.h>
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <time.h>
 
 #define MAX_FRAMES 1000000
@@ -27,6 +33,7 @@ static long windowfrom, windowto = -1;
 static int reported;
 static int empty;
 static long seed = -1;
+static long refusex;
 static const char *logpath;
 static double started, lastswap, firstswap;
 static float gaps[MAX_FRAMES];
@@ -83,6 +90,10 @@ __attribute__((constructor)) static void hookstart(void) {
         seed = atol(seedtext);
     }
     empty = getenv("CUBEBLOOM_EMPTY") != NULL;
+    const char *refuse = getenv("CUBEBLOOM_REFUSE_X");
+    if (refuse != NULL) {
+        refusex = atol(refuse);
+    }
     logpath = getenv("CUBEBLOOM_FRAME_LOG");
     if (logpath != NULL) {
         atexit(report);
@@ -125,4 +136,28 @@ int rand(void) {
         realrand = (int (*)(void))dlsym(RTLD_NEXT, "rand");
     }
     return empty ? 0 : realrand();
+}
+
+/* X sockets live under .X11-unix, on the file system or (leading NUL) in
+ * the abstract namespace. */
+static int xsocket(const struct sockaddr *addr, socklen_t length) {
+    if (addr == NULL || addr->sa_family != AF_UNIX || length <= sizeof(sa_family_t)) {
+        return 0;
+    }
+    const struct sockaddr_un *local = (const struct sockaddr_un *)addr;
+    const size_t pathlength = length - sizeof(sa_family_t);
+    return memmem(local->sun_path, pathlength, ".X11-unix", strlen(".X11-unix")) != NULL;
+}
+
+int connect(int fd, const struct sockaddr *addr, socklen_t length) {
+    static int (*realconnect)(int, const struct sockaddr *, socklen_t);
+    if (realconnect == NULL) {
+        realconnect = (int (*)(int, const struct sockaddr *, socklen_t))dlsym(RTLD_NEXT, "connect");
+    }
+    if (refusex > 0 && xsocket(addr, length)) {
+        refusex--;
+        errno = EAGAIN;
+        return -1;
+    }
+    return realconnect(fd, addr, length);
 }
