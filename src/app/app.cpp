@@ -21,7 +21,8 @@ static constexpr int KEY_REPEAT_INTERVAL_MS = 30;
 static const char *const UNSEEN_DRIVERS[] = {"offscreen", "dummy"};
 // A display that is there can still turn a connection away for a moment on
 // a busy machine ("try again"), and SDL then falls back as if there were
-// none: it is asked again before the program says so.
+// none: when DISPLAY names one, it is asked again before the program says
+// so.
 static constexpr int DISPLAY_TRIES = 5;
 static constexpr Uint32 DISPLAY_RETRY_MS = 50;
 
@@ -72,7 +73,8 @@ static void startvideo() {
         if (!unseen()) {
             break;
         }
-        if (tries == DISPLAY_TRIES) {
+        const char *display = getenv("DISPLAY");
+        if (tries == DISPLAY_TRIES || display == nullptr || *display == '\0') {
             SDL_SetError("no display available");
             fail("Video initialization");
         }
