@@ -44,20 +44,20 @@ finish() {
 }
 
 # xclient CMD...: runs an X client, and again if the server turned its
-# connection away, as a busy one can for a moment ("try again").
+# connection away, as a busy one can for a moment ("try again"). Returns
+# the client's own status.
 xclient() {
-    local try err=$WORK/xclient.$BASHPID
+    local try status err=$WORK/xclient.$BASHPID
     for try in 1 2 3 4 5; do
-        if "$@" 2>"$err"; then
-            rm -f "$err"
-            return 0
-        fi
-        grep -qiE "can't open display|unable to open X server|cannot open display" "$err" || break
+        status=0
+        "$@" 2>"$err" || status=$?
+        [ "$status" -ne 0 ] && grep -qiE "can't open display|unable to open X server|cannot open display" "$err" ||
+            break
         sleep 0.1
     done
     cat "$err" >&2
     rm -f "$err"
-    return 1
+    return "$status"
 }
 xdotool() { xclient command xdotool "$@"; }
 

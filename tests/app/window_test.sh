@@ -26,7 +26,7 @@ check "Escape ends it with status 0" test "$STATUS" = 0
 # The close request a window manager sends from its close button.
 check "starts again" appstart
 sleep 1
-check "close request is delivered" "$WMCLOSE"
+check "close request is delivered" xclient "$WMCLOSE"
 appwait 20
 check "close request ends it with status 0" test "$STATUS" = 0
 
@@ -43,7 +43,7 @@ check "Escape survives later events of the same drain" test "$STATUS" = 0
 appstart
 sleep 1
 kill -STOP "$APP_PID"
-"$WMCLOSE"
+xclient "$WMCLOSE"
 xdotool key 3 mousemove 200 200 key b
 kill -CONT "$APP_PID"
 appwait 20

@@ -22,7 +22,7 @@ done
 kill -CONT "$APP_PID"
 xdotool mousemove 960 540
 sleep 1
-"$CURSORSHOWN"
+xclient "$CURSORSHOWN"
 check "pointer hidden over the show" test $? = 1
 wave=$WORK/wave.png
 if check "a wave shows" waveshot "$wave"; then
@@ -32,5 +32,5 @@ fi
 appquit
 check "Escape ends it with status 0" test "$STATUS" = 0
 check "the desktop keeps its resolution" test "$(xdotool getdisplaygeometry)" = "1920 1080"
-check "the pointer is visible again" "$CURSORSHOWN"
+check "the pointer is visible again" xclient "$CURSORSHOWN"
 finish

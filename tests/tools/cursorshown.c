@@ -5,15 +5,9 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 #include <stdio.h>
-#include <unistd.h>
 
 int main(void) {
-    // a busy server can turn a connection away for a moment
     Display *dpy = XOpenDisplay(NULL);
-    for (int tries = 1; dpy == NULL && tries < 5; tries++) {
-        usleep(100000);
-        dpy = XOpenDisplay(NULL);
-    }
     if (dpy == NULL) {
         fprintf(stderr, "cursorshown: cannot open display\n");
         return 2;

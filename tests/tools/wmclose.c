@@ -6,7 +6,6 @@
 #include <X11/Xutil.h>
 #include <stdio.h>
 #include <string.h>
-#include <unistd.h>
 
 static int takesdelete(Display *dpy, Window w, Atom del) {
     Atom *protocols = NULL;
@@ -22,12 +21,7 @@ static int takesdelete(Display *dpy, Window w, Atom del) {
 }
 
 int main(void) {
-    // a busy server can turn a connection away for a moment
     Display *dpy = XOpenDisplay(NULL);
-    for (int tries = 1; dpy == NULL && tries < 5; tries++) {
-        usleep(100000);
-        dpy = XOpenDisplay(NULL);
-    }
     if (dpy == NULL) {
         fprintf(stderr, "wmclose: cannot open display\n");
         return 1;
