@@ -4,8 +4,27 @@
 # desktop keeps its resolution and its pointer.
 . "$(dirname "$0")/../../scripts/xsession.sh"
 xstart 1920x1080x24
-openbox >"$WORK/openbox.log" 2>&1 &
-sleep 1
+
+# wmstart: openbox, managing the screen. A busy server can turn a client
+# away for a moment, and openbox then gives up at once, so it is started
+# again; it has taken over once it marks the root window.
+wmstart() {
+    local try n wm
+    for try in 1 2 3 4 5; do
+        openbox >"$WORK/openbox.log" 2>&1 &
+        wm=$!
+        for n in $(seq 100); do
+            xclient xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+            kill -0 "$wm" 2>/dev/null || break
+            sleep 0.1
+        done
+        cat "$WORK/openbox.log"
+        kill "$wm" 2>/dev/null
+        wait "$wm" 2>/dev/null
+    done
+    return 1
+}
+check "the window manager is up" wmstart || { finish; exit; }
 
 pixel() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:-; }
 
