@@ -1,6 +1,9 @@
 // Cell lattice: the 26^3 cell records, the growth automaton that advances
 // them one step a frame, and the corner, colour and index arrays the renderer
 // draws. initme and calcme (src/app/scene.cpp) run the stages below.
+// citystep and vertexbuf are the plain definition of a frame; calcme runs
+// them, or on processors with AVX2 the fused pass in lattice_avx2.cpp,
+// which computes exactly the same.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +37,10 @@ struct Vertex3 {
     float x, y, z;
 };
 
+constexpr Vertex3 START_COLOUR = {0.1f, 0.7f, 0.7f};
+constexpr Vertex3 GROWING_COLOUR = {0.7f, 0.1f, 0.1f};
+constexpr Vertex3 SHRINKING_COLOUR = {0.0f, 0.0f, 0.0f};
+
 struct city {
     float xpos, ypos, zpos;  // lower corner of the box
     float size;              // edge of the cube
@@ -47,27 +54,48 @@ extern Vertex3 city_verts[CITY_CORNERS];
 extern Vertex3 city_colors[CITY_CORNERS];
 extern uint32_t city_indexes[CITY_INDEXES];
 
-// Whether citystepmesh takes its 32-byte-store pass: set by citysetup where
-// the processor has AVX2. Tests clear it to check the portable pass.
-extern bool citywide;
-
 inline int cityindex(int i, int j, int k) {
     return (i * CITY_SIDE + j) * CITY_SIDE + k;
 }
 
-// initme, after the rig set-up: every cell empty, in the start colour.
+// World coordinate of a cell centre along one axis.
+inline float citycentre(int coordinate) {
+    return static_cast<float>(coordinate - CITY_CENTRE) * CITY_PITCH;
+}
+
+// initme, after the rig set-up: every cell empty, in the start colour; and
+// citystepmesh chosen for this processor.
 void citysetup();
 
-// calcme, after the rig step: one pass over every cell in index order,
-// updating in place, then a new wave from one random cell if none was active.
+// One step of the automaton: every cell in index order acts on its state
+// in place and takes its box from its size; then, if no cell was growing
+// or shrinking, a new wave starts from one random cell.
 void citystep();
 
-// initme, after the cells: rewrite every corner and colour.
+// initme after citysetup, and the plain pass: every corner and colour
+// from the cells' boxes and colours.
 void vertexbuf();
-
-// calcme: citystep and vertexbuf in one pass over the cells, with the same
-// result as running one after the other.
-void citystepmesh();
 
 // initme, once after the first vertexbuf: the six quads of every cell.
 void indexfill();
+
+// calcme, after the rig step: citystep then vertexbuf, or a pass with
+// exactly their result, as citysetup chose.
+extern void (*citystepmesh)();
+
+// For the passes: seeds the six face neighbours of cell (i, j, k), in the
+// order +i, -i, +j, -j, +k, -k; a boundary cell spreads nothing.
+void cityspread(int i, int j, int k);
+
+// For the passes: the lattice went quiet, so every cell may be seeded
+// again, and one at random starts growing.
+void citynewwave();
+
+#if defined(__x86_64__) || defined(__i386__)
+#define CITY_HAS_AVX2_PASS 1
+// citystep then vertexbuf fused into one pass, for processors with AVX2
+// only (lattice_avx2.cpp).
+void citystepavx2();
+#else
+#define CITY_HAS_AVX2_PASS 0
+#endif
