@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -22,34 +21,4 @@ inline void freshscene(unsigned seed) {
     whichcam = 0;
     initme();
     srand(seed);
-}
-
-// What must hold after every frame: valid states, finite values, no cube
-// wider than the pitch. Returns the number of cubes growing or shrinking.
-inline int checkinvariants() {
-    int live = 0;
-    for (const city &c : cityz) {
-        EXPECT_GE(c.state, CELL_EMPTY);
-        EXPECT_LE(c.state, CELL_DEAD);
-        EXPECT_TRUE(std::isfinite(c.size) && std::isfinite(c.xpos));
-        EXPECT_LE(c.size, FULL_SIZE);
-        EXPECT_LE(c.wpos, FULL_SIZE);
-        live += c.state == CELL_GROWING || c.state == CELL_SHRINKING;
-    }
-    return live;
-}
-
-// Runs frames from the real scene entry point, checking the invariants
-// after each; returns how many waves started.
-inline int runwaves(int frames) {
-    int waves = 0;
-    bool active = false;
-    for (int frame = 0; frame < frames && !::testing::Test::HasFailure(); frame++) {
-        whichcam = frame / 500 % CAM_COUNT;
-        calcme();
-        const int live = checkinvariants();
-        waves += live > 0 && !active;
-        active = live > 0;
-    }
-    return waves;
 }

@@ -9,95 +9,76 @@
 
 namespace {
 
-// Steps rig `rig` until it has taken `step` steps of its own.
-void stepto(int rig, int step) {
+// Steps rig `rig` until it has taken `steps` more steps of its own, then
+// expects its eye and look-at points.
+void stepexpect(int rig, int steps, float ex, float ey, float ez, float lx, float ly, float lz) {
     whichcam = rig;
-    while (step-- > 0) {
+    while (steps-- > 0) {
         camstep();
     }
-}
-
-void expecteye(const mycam &cam, float x, float y, float z) {
-    EXPECT_EQ(cam.xcam, x);
-    EXPECT_EQ(cam.ycam, y);
-    EXPECT_EQ(cam.zcam, z);
-}
-
-void expectlook(const mycam &cam, float x, float y, float z) {
-    EXPECT_EQ(cam.xlook, x);
-    EXPECT_EQ(cam.ylook, y);
-    EXPECT_EQ(cam.zlook, z);
+    const mycam &m = mycamz[rig];
+    EXPECT_TRUE(m.xcam == ex && m.ycam == ey && m.zcam == ez)
+        << "eye " << m.xcam << " " << m.ycam << " " << m.zcam;
+    EXPECT_TRUE(m.xlook == lx && m.ylook == ly && m.zlook == lz)
+        << "look " << m.xlook << " " << m.ylook << " " << m.zlook;
 }
 
 TEST(Overview, DescendsThenSettlesOnItsVantagePoint) {
     freshscene(1);
-    stepto(0, 1);
-    expecteye(mycamz[0], 0.0f, 4000.0f + (1250.0f - 4000.0f) / 253.0f, 0.0f);
-    expectlook(mycamz[0], 0.01f, 0.02f, 0.03f);
-    stepto(0, 252);
-    expecteye(mycamz[0], 0.0f, 1250.0f, 0.0f);
-    EXPECT_EQ(mycamz[0].camcounter, 253);  // equal to its time: the leg goes on
-    stepto(0, 1);
-    expecteye(mycamz[0], 0.0f, 1250.0f, 0.0f);
-    EXPECT_EQ(mycamz[0].camcounter, 0);
-    stepto(0, 253);
-    expecteye(mycamz[0], 1000.0f, 1000.0f, 1000.0f);
-    stepto(0, 300);
-    expecteye(mycamz[0], 1000.0f, 1000.0f, 1000.0f);
-    expectlook(mycamz[0], 0.01f, 0.02f, 0.03f);
+    stepexpect(0, 1, 0.0f, 4000.0f + (1250.0f - 4000.0f) / 253.0f, 0.0f, 0.01f, 0.02f, 0.03f);
+    stepexpect(0, 252, 0.0f, 1250.0f, 0.0f, 0.01f, 0.02f, 0.03f);
+    stepexpect(0, 1, 0.0f, 1250.0f, 0.0f, 0.01f, 0.02f, 0.03f);  // a new leg starts at 254
+    stepexpect(0, 1, 1000.0f / 253.0f, 1250.0f + (1000.0f - 1250.0f) / 253.0f, 1000.0f / 253.0f,
+               0.01f, 0.02f, 0.03f);
+    stepexpect(0, 252, 1000.0f, 1000.0f, 1000.0f, 0.01f, 0.02f, 0.03f);
+    stepexpect(0, 300, 1000.0f, 1000.0f, 1000.0f, 0.01f, 0.02f, 0.03f);
 }
 
-TEST(LongGlide, HoldsItsFirstLegThenGlidesToRandomTargets) {
+TEST(LongGlide, HoldsItsFirstLegThenGlidesToItsTarget) {
     freshscene(9);
-    stepto(1, 320);
-    expecteye(mycamz[1], 586.0f, 7.0f, 0.0f);
-    srand(9);
-    const float target = static_cast<float>(rand() % 10000) - 5000.0f;
-    srand(9);
-    stepto(1, 1);
-    expecteye(mycamz[1], 586.0f, 7.0f, 0.0f);
-    EXPECT_EQ(mycamz[1].zcampos, target);
-    stepto(1, 1);
-    expecteye(mycamz[1], 586.0f, 7.0f, target / 320.0f);
-    expectlook(mycamz[1], 0.0f, 0.0f, 0.0f);
-    stepto(1, 319);
-    EXPECT_EQ(mycamz[1].zcam, target);
+    stepexpect(1, 321, 586.0f, 7.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+    const float target = mycamz[1].zcampos;
+    stepexpect(1, 1, 586.0f, 7.0f, target / 320.0f, 0.0f, 0.0f, 0.0f);
+    stepexpect(1, 319, 586.0f, 7.0f, target, 0.0f, 0.0f, 0.0f);
 }
 
-TEST(CloseGlide, SwingsItsGazeOnceAndGlidesNearTheCentre) {
+TEST(CloseGlide, SwingsItsGazeOnceAndGlidesToNearTargets) {
     freshscene(4);
-    stepto(2, 101);
-    expectlook(mycamz[2], 0.0f, 0.0f, 0.0f);
-    stepto(2, 1);
-    expectlook(mycamz[2], 0.0f, 0.0f, 0.0f);
+    const float target = static_cast<float>(rand() % 2000 - 1000) / 10.0f;
+    srand(4);
+    stepexpect(2, 102, 586.0f, 7.0f, 0.0f, 0.0f, 0.0f, 0.0f);
     EXPECT_EQ(mycamz[2].lookcounter, 0);
-    stepto(2, 1);
-    expectlook(mycamz[2], 587.0f / 101.0f, 4.0f / 101.0f, 0.0f);
-    stepto(2, 100);
-    expectlook(mycamz[2], 587.0f, 4.0f, 0.0f);
-    expecteye(mycamz[2], 586.0f, 7.0f, mycamz[2].zcam);
-    for (int step = 0; step < 2000; step++) {
-        stepto(2, 1);
-        ASSERT_GE(mycamz[2].zcam, -100.0f);
-        ASSERT_LE(mycamz[2].zcam, 99.9f);
-        ASSERT_NEAR(mycamz[2].xlook, 587.0f, 1e-3f);
+    stepexpect(2, 1, 586.0f, 7.0f, 0.0f, 587.0f / 101.0f, 4.0f / 101.0f, 0.0f);
+    stepexpect(2, 18, 586.0f, 7.0f, 0.0f, 587.0f / 101.0f * 19.0f, 4.0f / 101.0f * 19.0f, 0.0f);
+    EXPECT_EQ(mycamz[2].zcampos, target);
+    stepexpect(2, 82, 586.0f, 7.0f, target / 120.0f * 82.0f, 587.0f, 4.0f, 0.0f);
+    for (int step = 0; step < 1000; step++) {  // the gaze swings once
+        camstep();
+        ASSERT_TRUE(mycamz[2].xlook == 587.0f && mycamz[2].ylook == 4.0f &&
+                    mycamz[2].zlook == 0.0f);
+        ASSERT_TRUE(mycamz[2].zcam >= -100.0f && mycamz[2].zcam <= 99.9f) << mycamz[2].zcam;
     }
 }
 
+// Rigs take turns for many steps: the others stand still, and each goes on
+// from the step where it stopped.
 TEST(Selection, OnlyTheSelectedRigMovesAndEachResumesWhereItStopped) {
     freshscene(2);
-    stepto(0, 100);
-    const mycam rig0 = mycamz[0];
-    stepto(1, 1);
-    expecteye(mycamz[1], 586.0f, 7.0f, 0.0f);
-    EXPECT_EQ(mycamz[1].camcounter, 1);
-    stepto(1, 400);
-    stepto(2, 50);
-    EXPECT_EQ(memcmp(&mycamz[0], &rig0, sizeof rig0), 0);
-    const mycam rig1 = mycamz[1];
-    stepto(0, 10);
-    EXPECT_EQ(memcmp(&mycamz[1], &rig1, sizeof rig1), 0);
-    EXPECT_EQ(mycamz[0].camcounter, 110);
+    int steps[CAM_COUNT] = {};
+    mycam before[CAM_COUNT];
+    for (int rig : {0, 1, 2, 0, 2, 1}) {
+        whichcam = rig;
+        for (int n = 0; n < 150; n++) {
+            memcpy(before, mycamz, sizeof before);
+            camstep();
+            steps[rig]++;
+            for (int other = 0; other < CAM_COUNT; other++) {
+                ASSERT_TRUE(other == rig ||
+                            memcmp(&mycamz[other], &before[other], sizeof before[0]) == 0);
+            }
+            ASSERT_EQ(mycamz[rig].camcounter, steps[rig] % (mycamz[rig].camtime + 1));
+        }
+    }
 }
 
 }  // namespace

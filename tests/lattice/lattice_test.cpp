@@ -1,178 +1,126 @@
-// The growth automaton and the mesh, stepped frame by frame with no window.
+// The lattice, stepped frame by frame with no window: the growth automaton
+// and the mesh as citystep and vertexbuf define them; the fast pass against
+// them, bit for bit; and a long soak of the real frame step.
 #include "lattice/lattice.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
-#include <vector>
+#include <cstring>
 
 #include "scene_fixture.h"
 
 namespace {
 
 const int INNER = cityindex(5, 5, 5);
-
-// Draws the next n values of rand() from seed, the way the automaton would.
-std::vector<int> draws(unsigned seed, int n) {
-    srand(seed);
-    std::vector<int> out;
-    for (int d = 0; d < n; d++) {
-        out.push_back(rand());
-    }
-    srand(seed);
-    return out;
-}
+const int AXES[3] = {CITY_SIDE * CITY_SIDE, CITY_SIDE, 1};  // index steps along i, j, k
 
 void plant(int n, int32_t state, float size) {
     cityz[n].state = state;
     cityz[n].size = size;
 }
 
-bool isred(const city &c) {
-    return c.r == 0.7f && c.g == 0.1f && c.b == 0.1f;
-}
-bool isblack(const city &c) {
-    return c.r == 0.0f && c.g == 0.0f && c.b == 0.0f;
+void expectcolour(const city &c, float r, float g, float b) {
+    EXPECT_TRUE(c.r == r && c.g == g && c.b == b) << c.r << " " << c.g << " " << c.b;
 }
 
-TEST(CubeLife, GrowsRedThenShrinksBlackThenDies) {
+// One step of cells on a boundary face, where nothing spreads: each row is
+// a cell before and after.
+TEST(CubeLife, EachStateStepsAndTurnsAtStrictThresholds) {
+    const struct {
+        int32_t state, after;
+        float size, aftersize, r, g, b;
+    } rows[] = {
+        {CELL_GROWING, CELL_GROWING, 0.0f, 7.0f, 0.7f, 0.1f, 0.1f},
+        {CELL_GROWING, CELL_GROWING, 93.0f, 100.0f, 0.7f, 0.1f, 0.1f},
+        {CELL_GROWING, CELL_SHRINKING, 94.0f, 89.0f, 0.0f, 0.0f, 0.0f},  // and shrinks at once
+        {CELL_SHRINKING, CELL_SHRINKING, 12.0f, 0.0f, 0.0f, 0.0f, 0.0f},
+        {CELL_SHRINKING, CELL_DEAD, 11.0f, 0.001f, 0.0f, 0.0f, 0.0f},
+        {CELL_DEAD, CELL_DEAD, 50.0f, 50.0f, 0.1f, 0.7f, 0.7f},
+        {CELL_EMPTY, CELL_EMPTY, 30.0f, 30.0f, 0.1f, 0.7f, 0.7f},
+    };
     freshscene(1);
-    // a boundary cell never spreads, so its life is undisturbed
-    plant(0, CELL_GROWING, 0.0f);
-    for (int step = 1; step <= 14; step++) {
-        citystep();
-        EXPECT_EQ(cityz[0].size, 7.0f * step);
-        EXPECT_EQ(cityz[0].state, CELL_GROWING);
-        EXPECT_TRUE(isred(cityz[0]));
+    for (int r = 0; r < 7; r++) {
+        plant(cityindex(0, 13, 19 + r), rows[r].state, rows[r].size);
     }
     citystep();
-    EXPECT_EQ(cityz[0].size, 93.0f);
-    EXPECT_EQ(cityz[0].state, CELL_SHRINKING);
-    EXPECT_TRUE(isblack(cityz[0]));
-    for (float size : {81.0f, 69.0f, 57.0f, 45.0f, 33.0f, 21.0f, 9.0f}) {
-        citystep();
-        EXPECT_EQ(cityz[0].size, size);
-        EXPECT_EQ(cityz[0].state, CELL_SHRINKING);
+    for (int r = 0; r < 7; r++) {
+        const city &c = cityz[cityindex(0, 13, 19 + r)];
+        const float half = rows[r].aftersize * 0.5f;
+        SCOPED_TRACE(r);
+        EXPECT_TRUE(c.state == rows[r].after && c.size == rows[r].aftersize) << c.size;
+        expectcolour(c, rows[r].r, rows[r].g, rows[r].b);
+        // the box: centred on the cell, as wide as the cube
+        EXPECT_TRUE(c.xpos == -1300.0f - half && c.ypos == -half &&
+                    c.zpos == 100.0f * static_cast<float>(6 + r) - half);
+        EXPECT_TRUE(c.wpos == c.size && c.hpos == c.size && c.dpos == c.size);
     }
-    citystep();
-    EXPECT_EQ(cityz[0].state, CELL_DEAD);
-    EXPECT_EQ(cityz[0].size, DEAD_SIZE);
-    EXPECT_EQ(cityz[0].wpos, DEAD_SIZE);
 }
 
-TEST(CubeLife, ThresholdsAreStrict) {
-    freshscene(1);
-    plant(0, CELL_GROWING, 93.0f);
-    plant(1, CELL_SHRINKING, 12.0f);
-    citystep();
-    EXPECT_EQ(cityz[0].size, 100.0f);
-    EXPECT_EQ(cityz[0].state, CELL_GROWING);
-    EXPECT_EQ(cityz[1].size, 0.0f);
-    EXPECT_EQ(cityz[1].state, CELL_SHRINKING);
-}
-
-TEST(CubeLife, BoxFollowsSizeAtTheCellsOwnVisit) {
-    freshscene(1);
-    const int n = cityindex(0, 13, 25);
-    plant(n, CELL_GROWING, 20.0f);
-    citystep();
-    EXPECT_EQ(cityz[n].xpos, -1300.0f - 13.5f);
-    EXPECT_EQ(cityz[n].ypos, -13.5f);
-    EXPECT_EQ(cityz[n].zpos, 1200.0f - 13.5f);
-    EXPECT_EQ(cityz[n].wpos, 27.0f);
-    EXPECT_EQ(cityz[n].hpos, 27.0f);
-    EXPECT_EQ(cityz[n].dpos, 27.0f);
-    // an idle cell's box collapses onto its centre
-    EXPECT_EQ(cityz[1].zpos, -1200.0f);
-}
-
-TEST(Spread, SeedsSixNeighboursInOrderAndInPlace) {
+// A cube past full size seeds its empty face neighbours in the order +i,
+// -i, +j, -j, +k, -k, each with a drawn size. Occupied neighbours, and
+// those of a cube on the boundary, are left alone and draw nothing.
+TEST(Spread, SeedsEmptyNeighboursInOrderAndInPlace) {
     freshscene(7);
-    plant(INNER, CELL_GROWING, 94.0f);
-    const std::vector<int> d = draws(7, 6);
-    citystep();
-    const int higher[] = {INNER + 676, INNER + 26, INNER + 1};  // +i, +j, +k
-    const int lower[] = {INNER - 676, INNER - 26, INNER - 1};   // -i, -j, -k
-    for (int axis = 0; axis < 3; axis++) {
-        const city &up = cityz[higher[axis]];
-        const city &down = cityz[lower[axis]];
-        SCOPED_TRACE(axis);
-        // visited later in this pass: grown once already, red, box updated
-        EXPECT_EQ(up.state, CELL_GROWING);
-        EXPECT_EQ(up.size, static_cast<float>(d[2 * axis] % 1000) / 10.0f + 7.0f);
-        EXPECT_TRUE(isred(up));
-        EXPECT_EQ(up.wpos, up.size);
-        // visited earlier: seeded size only, old colour and box until next pass
-        EXPECT_EQ(down.state, CELL_GROWING);
-        EXPECT_EQ(down.size, static_cast<float>(d[2 * axis + 1] % 1000) / 10.0f);
-        EXPECT_EQ(down.r, 0.1f);
-        EXPECT_EQ(down.wpos, 0.0f);
+    int draws[5];
+    for (int &d : draws) {
+        d = rand();
     }
-    const float seeded = cityz[INNER - 1].size;
-    citystep();
-    EXPECT_EQ(cityz[INNER - 1].size, seeded + 7.0f);
-    EXPECT_TRUE(isred(cityz[INNER - 1]));
-}
-
-TEST(Spread, OccupiedNeighboursAreLeftAloneAndDrawNothing) {
-    freshscene(3);
+    srand(7);
     plant(INNER, CELL_GROWING, 94.0f);
-    const int neighbours[] = {676, -676, 26, -26, 1, -1};
-    const int32_t states[] = {CELL_DEAD, CELL_DEAD,    CELL_SHRINKING,
-                              CELL_DEAD, CELL_GROWING, CELL_DEAD};
-    for (int s = 0; s < 6; s++) {
-        plant(INNER + neighbours[s], states[s], 50.0f);
-    }
-    const int next = draws(3, 1)[0];
-    citystep();
-    EXPECT_EQ(rand(), next);
-    EXPECT_EQ(cityz[INNER - 676].state, CELL_DEAD);
-    EXPECT_EQ(cityz[INNER - 676].size, 50.0f);
-}
-
-TEST(Spread, BoundaryCellsNeverSpread) {
-    for (int n :
-         {cityindex(0, 5, 5), cityindex(25, 5, 5), cityindex(5, 0, 5), cityindex(5, 5, 25)}) {
-        freshscene(5);
+    plant(INNER - AXES[0], CELL_DEAD, 50.0f);
+    plant(INNER + AXES[1], CELL_SHRINKING, 50.0f);
+    for (int n : {cityindex(0, 5, 5), cityindex(25, 5, 5), cityindex(5, 0, 5), cityindex(5, 25, 5),
+                  cityindex(5, 5, 0), cityindex(5, 5, 25)}) {
         plant(n, CELL_GROWING, 99.0f);
-        citystep();
-        EXPECT_EQ(cityz[n].state, CELL_SHRINKING);
-        int growing = 0;
-        for (const city &c : cityz) {
-            growing += c.state == CELL_GROWING;
-        }
-        EXPECT_EQ(growing, 0) << "cell " << n;
     }
+    citystep();
+    // later in the pass than their seeding, +i and +k have grown once,
+    // turned red and taken their box; -j and -k only have their seeded size
+    const int seeded[4] = {INNER + AXES[0], INNER - AXES[1], INNER + AXES[2], INNER - AXES[2]};
+    for (int s = 0; s < 4; s++) {
+        const city &c = cityz[seeded[s]];
+        const bool later = s % 2 == 0;
+        SCOPED_TRACE(s);
+        EXPECT_EQ(c.state, CELL_GROWING);
+        EXPECT_EQ(c.size, static_cast<float>(draws[s] % 1000) / 10.0f + (later ? 7.0f : 0.0f));
+        expectcolour(c, later ? 0.7f : 0.1f, later ? 0.1f : 0.7f, later ? 0.1f : 0.7f);
+        EXPECT_EQ(c.wpos, later ? c.size : 0.0f);
+    }
+    EXPECT_EQ(rand(), draws[4]);
+    EXPECT_EQ(cityz[INNER - AXES[0]].size, 50.0f);
+    EXPECT_EQ(cityz[INNER + AXES[1]].state, CELL_SHRINKING);
+    EXPECT_TRUE(cityz[cityindex(1, 5, 5)].state == CELL_EMPTY &&
+                cityz[cityindex(5, 5, 24)].state == CELL_EMPTY);
 }
 
-TEST(Reset, QuietLatticeStartsOneWaveKeepingSizesAndColours) {
+// A quiet lattice is emptied, sizes kept, and one cell drawn at random
+// starts a wave.
+TEST(Reset, QuietLatticeEmptiesAndStartsOneWave) {
     freshscene(11);
     for (int n = 0; n < CITY_CELLS; n += 3) {
         plant(n, CELL_DEAD, DEAD_SIZE);
-        cityz[n].r = cityz[n].g = cityz[n].b = 0.0f;
     }
-    const std::vector<int> d = draws(11, 2);
-    const int chosen = d[0] % CITY_CELLS;
-    const city before = cityz[chosen];
+    const int chosen = rand() % CITY_CELLS, next = rand();
+    srand(11);
     citystep();
-    EXPECT_EQ(rand(), d[1]);
+    EXPECT_EQ(rand(), next);
     for (int n = 0; n < CITY_CELLS; n++) {
         ASSERT_EQ(cityz[n].state, n == chosen ? CELL_GROWING : CELL_EMPTY) << n;
     }
-    EXPECT_EQ(cityz[chosen].size, before.size);
-    EXPECT_EQ(cityz[chosen].r, before.r);
     EXPECT_EQ(cityz[3].size, DEAD_SIZE);
 }
 
-TEST(Mesh, AfterInitEveryCornerIsAtTheOriginInTheStartColour) {
+// After initme every corner is at the origin in the start colour, and the
+// quads follow the table; vertexbuf spans each box in table order.
+TEST(Mesh, CornersSpanTheBoxesAndQuadsFollowTheTable) {
     freshscene(1);
     for (int v = 0; v < CITY_CORNERS; v++) {
-        ASSERT_EQ(city_verts[v].x, 0.0f);
-        ASSERT_EQ(city_verts[v].y, 0.0f);
-        ASSERT_EQ(city_verts[v].z, 0.0f);
-        ASSERT_EQ(city_colors[v].x, 0.1f);
-        ASSERT_EQ(city_colors[v].y, 0.7f);
-        ASSERT_EQ(city_colors[v].z, 0.7f);
+        const Vertex3 &p = city_verts[v], &k = city_colors[v];
+        ASSERT_TRUE(p.x == 0.0f && p.y == 0.0f && p.z == 0.0f) << v;
+        ASSERT_TRUE(k.x == 0.1f && k.y == 0.7f && k.z == 0.7f) << v;
     }
     const uint32_t cell0[CELL_INDEXES] = {0, 1, 2, 3, 1, 5, 6, 2, 5, 6, 7, 4,
                                           0, 3, 7, 4, 0, 4, 5, 1, 3, 2, 6, 7};
@@ -180,37 +128,100 @@ TEST(Mesh, AfterInitEveryCornerIsAtTheOriginInTheStartColour) {
         EXPECT_EQ(city_indexes[q], cell0[q]);
         EXPECT_EQ(city_indexes[CELL_INDEXES * 1000 + q], cell0[q] + 8000);
     }
-    const uint32_t *last = &city_indexes[CITY_INDEXES - QUAD_CORNERS];
-    EXPECT_EQ(last[0], 140603u);
-    EXPECT_EQ(last[1], 140602u);
-    EXPECT_EQ(last[2], 140606u);
-    EXPECT_EQ(last[3], 140607u);
-}
-
-TEST(Mesh, CornersSpanTheBoxInTableOrder) {
-    freshscene(1);
-    city &c = cityz[42];
-    c = {1.0f, 2.0f, 3.0f, 0.0f, 10.0f, 20.0f, 30.0f, 0.25f, 0.5f, 0.75f, CELL_GROWING};
+    cityz[42] = {1.0f, 2.0f, 3.0f, 0.0f, 10.0f, 20.0f, 30.0f, 0.25f, 0.5f, 0.75f, CELL_GROWING};
     vertexbuf();
     const float want[CELL_CORNERS][3] = {{1, 2, 3},  {11, 2, 3},  {11, 22, 3},  {1, 22, 3},
                                          {1, 2, 33}, {11, 2, 33}, {11, 22, 33}, {1, 22, 33}};
     for (int v = 0; v < CELL_CORNERS; v++) {
-        const Vertex3 &p = city_verts[42 * CELL_CORNERS + v];
-        const Vertex3 &k = city_colors[42 * CELL_CORNERS + v];
-        EXPECT_EQ(p.x, want[v][0]);
-        EXPECT_EQ(p.y, want[v][1]);
-        EXPECT_EQ(p.z, want[v][2]);
+        const Vertex3 &p = city_verts[42 * 8 + v], &k = city_colors[42 * 8 + v];
+        EXPECT_TRUE(p.x == want[v][0] && p.y == want[v][1] && p.z == want[v][2]) << v;
         EXPECT_TRUE(k.x == 0.25f && k.y == 0.5f && k.z == 0.75f) << v;
     }
 }
 
-// Many frames from the real scene entry point: the invariants hold after
-// every one, and waves keep ending and starting.
-TEST(LongRun, InvariantsHoldAndWavesNeverStop) {
-    for (unsigned seed : {1u, 2u, 3u}) {
+struct Scene {
+    city cells[CITY_CELLS];
+    Vertex3 verts[CITY_CORNERS], colors[CITY_CORNERS];
+    mycam cams[CAM_COUNT];
+} before, fast, plain;
+
+void save(Scene &s) {
+    memcpy(s.cells, cityz, sizeof cityz);
+    memcpy(s.verts, city_verts, sizeof city_verts);
+    memcpy(s.colors, city_colors, sizeof city_colors);
+    memcpy(s.cams, mycamz, sizeof mycamz);
+}
+
+TEST(Equivalence, FastPassMatchesThePlainStagesBitForBit) {
+    freshscene(0);
+#if CITY_HAS_AVX2_PASS
+    if (citystepmesh != citystepavx2)
+#endif
+        GTEST_SKIP() << "this processor takes the plain stages";
+    // on these seeds a first wave dies out early and the next one spreads:
+    // some 24,000 turns and 21,000 deaths in all
+    for (unsigned seed : {33u, 279u}) {
         freshscene(seed);
-        EXPECT_GE(runwaves(6000), 3) << "seed " << seed;
+        for (int frame = 0; frame < 150; frame++) {
+            whichcam = frame / 40 % CAM_COUNT;
+            save(before);
+            srand(seed + frame);
+            calcme();
+            save(fast);
+            memcpy(cityz, before.cells, sizeof cityz);
+            memcpy(mycamz, before.cams, sizeof mycamz);
+            srand(seed + frame);
+            camstep();
+            citystep();
+            vertexbuf();
+            save(plain);
+            ASSERT_EQ(memcmp(&fast, &plain, sizeof plain), 0) << "frame " << frame;
+        }
     }
 }
+
+// Every malloc of the process, and so every operator new, is counted. The
+// sanitizers bring allocators of their own, so there it is left out.
+#ifndef __SANITIZE_ADDRESS__
+long allocations;
+}  // namespace
+
+extern "C" void *malloc(size_t size) {
+    static auto real = reinterpret_cast<void *(*)(size_t)>(dlsym(RTLD_NEXT, "malloc"));
+    allocations++;
+    return real(size);
+}
+
+namespace {
+
+// The real frame step for 100,000 frames over several seeds: after every
+// frame every state is valid, every value finite and no cube wider than
+// the pitch; waves keep ending and starting; and nothing is allocated.
+TEST(Soak, HundredThousandFramesOverFourSeeds) {
+    int *volatile seen = new int(3);
+    delete seen;
+    ASSERT_GT(allocations, 0) << "the counter sees nothing";
+    const long before = allocations;
+    int waves = 0;
+    for (unsigned seed : {11u, 22u, 33u, 44u}) {
+        freshscene(seed);
+        for (int frame = 0, live = 0, lastlive = 0; frame < 25000; frame++, lastlive = live) {
+            whichcam = frame / 500 % CAM_COUNT;
+            calcme();
+            bool sound = true;
+            live = 0;
+            for (const city &c : cityz) {
+                sound &= c.state >= CELL_EMPTY && c.state <= CELL_DEAD && std::isfinite(c.xpos) &&
+                         c.size <= FULL_SIZE && c.wpos <= FULL_SIZE;
+                live += c.state == CELL_GROWING || c.state == CELL_SHRINKING;
+            }
+            ASSERT_TRUE(sound) << "seed " << seed << ", frame " << frame;
+            waves += live > 0 && lastlive == 0;
+        }
+    }
+    EXPECT_GE(waves, 40);
+    EXPECT_EQ(allocations, before);
+}
+#endif
 
 }  // namespace

@@ -1,0 +1,74 @@
+// The application, with no window: the order in which initme and calcme
+// run the scene's stages, and what each event does.
+#include "app/app.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "scene_fixture.h"
+
+namespace {
+
+// initme selects rig 0 and empties the lattice; the first calcme steps the
+// rig, which draws its random numbers first, then starts one wave that
+// shows nothing yet.
+TEST(Scene, InitThenTheFirstFrame) {
+    freshscene(8);
+    whichcam = 2;
+    cityz[5].state = CELL_DEAD;
+    initme();
+    EXPECT_EQ(whichcam, 0);
+    EXPECT_EQ(cityz[5].state, CELL_EMPTY);
+    whichcam = 1;
+    mycamz[1].camcounter = mycamz[1].camtime;  // its next step starts a leg
+    srand(8);
+    const int rigdraw = rand(), latticedraw = rand();
+    srand(8);
+    calcme();
+    EXPECT_EQ(mycamz[1].zcampos, static_cast<float>(rigdraw % 10000) - 5000.0f);
+    EXPECT_EQ(mycamz[0].camcounter, 0);
+    int growing = 0;
+    for (int v = 0; v < CITY_CORNERS; v++) {
+        const city &c = cityz[v / CELL_CORNERS];
+        // every box has collapsed onto its cell centre
+        ASSERT_TRUE(city_verts[v].x == c.xpos && city_verts[v].z == c.zpos && c.wpos == 0.0f) << v;
+        growing += v % CELL_CORNERS == 0 && c.state == CELL_GROWING;
+    }
+    EXPECT_EQ(growing, 1);
+    EXPECT_EQ(cityz[latticedraw % CITY_CELLS].state, CELL_GROWING);
+}
+
+// Events in turn, each with the rig selected after it (-1: unchanged) and
+// whether it asks to end the program.
+TEST(Events, KeysSelectRigsOrQuitAndEverythingElseDoesNothing) {
+    const struct {
+        Uint8 type;
+        SDLKey sym;
+        int rig, quits;
+    } rows[] = {{SDL_KEYDOWN, SDLK_2, 1, 0},          {SDL_KEYDOWN, SDLK_3, 2, 0},
+                {SDL_KEYDOWN, SDLK_3, 2, 0},          {SDL_KEYDOWN, SDLK_1, 0, 0},
+                {SDL_KEYDOWN, SDLK_2, 1, 0},          {SDL_KEYDOWN, SDLK_ESCAPE, -1, 1},
+                {SDL_QUIT, SDLK_UNKNOWN, -1, 1},      {SDL_KEYUP, SDLK_ESCAPE, -1, 0},
+                {SDL_KEYUP, SDLK_3, -1, 0},           {SDL_MOUSEMOTION, SDLK_ESCAPE, -1, 0},
+                {SDL_MOUSEBUTTONDOWN, SDLK_1, -1, 0}, {SDL_ACTIVEEVENT, SDLK_3, -1, 0},
+                {SDL_VIDEOEXPOSE, SDLK_2, -1, 0},     {SDL_VIDEORESIZE, SDLK_UNKNOWN, -1, 0},
+                {SDL_USEREVENT, SDLK_ESCAPE, -1, 0},  {SDL_KEYDOWN, SDLK_0, -1, 0},
+                {SDL_KEYDOWN, SDLK_4, -1, 0},         {SDL_KEYDOWN, SDLK_a, -1, 0},
+                {SDL_KEYDOWN, SDLK_q, -1, 0},         {SDL_KEYDOWN, SDLK_SPACE, -1, 0},
+                {SDL_KEYDOWN, SDLK_RETURN, -1, 0},    {SDL_KEYDOWN, SDLK_KP1, -1, 0},
+                {SDL_KEYDOWN, SDLK_KP2, -1, 0},       {SDL_KEYDOWN, SDLK_F1, -1, 0},
+                {SDL_KEYDOWN, SDLK_LSHIFT, -1, 0}};
+    whichcam = 0;
+    for (const auto &row : rows) {
+        SDL_Event e{};
+        e.type = e.key.type = row.type;
+        e.key.keysym.sym = row.sym;
+        e.key.keysym.mod = KMOD_LSHIFT;  // modifiers change nothing
+        const int rig = row.rig < 0 ? whichcam : row.rig;
+        EXPECT_EQ(HandleEvent(&e), row.quits) << int(row.type) << " " << row.sym;
+        EXPECT_EQ(whichcam, rig) << int(row.type) << " " << row.sym;
+    }
+}
+
+}  // namespace
