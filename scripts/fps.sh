@@ -10,7 +10,7 @@ need $BUILD_PACKAGES $TEST_PACKAGES
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON >/dev/null
 cmake --build build/test -j "$(nproc)" --target cubebloom framehook >/dev/null
 CUBEBLOOM=$PWD/build/test/cubebloom
-FRAMEHOOK=$PWD/build/test/tests/libframehook.so
+FRAMEHOOK=$PWD/build/test/libframehook.so
 . scripts/xsession.sh
 xstart 1024x768x24
 

@@ -6,7 +6,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 build=$1
-sources=$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'tests/*.c' 'bench/*.cpp')
+sources=$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'tests/*.c' 'bench/*.cpp' 'bench/*.c')
 clang-format --dry-run -Werror $sources
 echo "clang-format: $(echo "$sources" | wc -l) files clean"
 if ! report=$(clang-tidy -p "$build" --quiet $(git ls-files 'src/*.cpp') 2>&1); then

@@ -1,7 +1,7 @@
-# Shared by the real-window tests and the screenshot script: a private
-# virtual X display, the program started in it, screenshots and their
-# colours. Source it, then call xstart [WxHxD]. Everything started here is stopped on exit.
-# Needs CUBEBLOOM (the program), and for some tests WMCLOSE and FRAMEHOOK.
+# Shared by the real-window tests and the screenshot, frame-rate and soak
+# scripts: a private virtual X display, the program started in it,
+# screenshots and their colours. Source it, then call xstart [WxHxD].
+# Everything started here is stopped on exit. Needs CUBEBLOOM (the program).
 
 set -u
 WORK=$(mktemp -d)
@@ -10,7 +10,6 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 XVFB_PID=
 APP_PID=
 STATUS=
-FAILURES=0
 
 cleanup() {
     [ -n "$APP_PID" ] && kill -9 "$APP_PID" 2>/dev/null
@@ -19,29 +18,6 @@ cleanup() {
     rm -rf "$WORK"
 }
 trap cleanup EXIT
-
-check() {  # check DESCRIPTION COMMAND...: run COMMAND, count a failure if it fails
-    local what=$1
-    shift
-    if "$@"; then
-        echo "ok: $what"
-    else
-        echo "FAILED: $what"
-        FAILURES=$((FAILURES + 1))
-        return 1
-    fi
-}
-
-finish() {
-    if [ "$FAILURES" -ne 0 ]; then
-        echo "--- last run's standard error:"
-        cat "$WORK/app.err"
-        echo "--- X server log:"
-        cat "$WORK/xvfb.log"
-    fi
-    echo "$FAILURES failed"
-    [ "$FAILURES" -eq 0 ]
-}
 
 # xclient CMD...: runs an X client, and again if the server turned its
 # connection away, as a busy one can for a moment ("try again"). Returns
@@ -61,8 +37,9 @@ xclient() {
 }
 xdotool() { xclient command xdotool "$@"; }
 
-xstart() {  # xstart [WxHxD]: a fresh Xvfb on a free display number
+xstart() {  # xstart [WxHxD]: a fresh Xvfb on a free display number, in place of the last
     local screen=${1:-1024x768x24} try n
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
     for try in 1 2 3; do
         : >"$WORK/display"
         exec 9>"$WORK/display"
@@ -98,7 +75,7 @@ appstart() {  # appstart [ENV=VALUE...]: start the program, wait for its window
     return 1
 }
 
-appwindow() { xdotool search --pid "$APP_PID" --classname cubebloom 2>/dev/null | head -n1 | grep .; }
+appwindow() { xdotool search --all --pid "$APP_PID" --classname cubebloom 2>/dev/null | head -n1 | grep .; }
 
 alive() { kill -0 "$APP_PID" 2>/dev/null; }
 
@@ -122,18 +99,6 @@ appwait() {  # appwait SECONDS: wait for the program to end; its status in STATU
 
 appquit() { xdotool key Escape && appwait 20; }  # as a user ends it; status in STATUS
 
-stopped() { [ "$(ps -o stat= -p "$APP_PID" 2>/dev/null | cut -c1)" = T ]; }
-
-waitstopped() {  # wait until the frame hook has stopped the program
-    local n
-    for n in $(seq 200); do
-        stopped && return 0
-        sleep 0.05
-    done
-    return 1
-}
-
-shot() { xclient import -window root -depth 8 "$WORK/$1.png" && echo "$WORK/$1.png"; }
 
 # waveshot FILE: a screenshot in FILE that shows red and black cubes. Waves
 # start at random, so it retries for a bounded time while they come and go.
@@ -159,15 +124,4 @@ near() {
         function d(a, b) { return a > b ? a - b : b - a }
         d($2, r) <= t && d($3, g) <= t && d($4, b) <= t { found = 1 }
         END { exit !found }'
-}
-
-# onlynear TOL R G B [R G B...] < colours: every colour is within TOL of one listed
-onlynear() {
-    awk -v t="$1" -v list="${*:2}" '
-        function d(a, b) { return a > b ? a - b : b - a }
-        BEGIN { n = split(list, c, " ") }
-        { ok = 0
-          for (i = 1; i <= n; i += 3) if (d($2, c[i]) <= t && d($3, c[i+1]) <= t && d($4, c[i+2]) <= t) ok = 1
-          if (!ok) { print "stray colour: " $0; bad = 1 } }
-        END { exit bad }'
 }

@@ -1,7 +1,7 @@
 # Installs like desktop software: cmake --install lays out the program, its
 # desktop entry and its man page; the Debian package declares what it needs;
 # the installed program runs.
-. "$(dirname "$0")/../../scripts/xsession.sh"
+. "$(dirname "$0")/../xtest.sh"
 prefix=$WORK/prefix
 cmake --install "$BUILD" --prefix "$prefix" >/dev/null
 check "program in bin/" test -x "$prefix/bin/cubebloom"

@@ -1,58 +1,67 @@
-# The program in a real X window, driven the way a user meets it: keys and
-# mouse through xdotool, the window system's close request, screenshots.
-. "$(dirname "$0")/../../scripts/xsession.sh"
+# The program in a real X window, driven the way a user meets it: a storm
+# of keys and mouse events, the three rigs on screen, Escape, the window
+# system's close request, quits in the middle of a drain, and a display
+# that turns its first connections away.
+. "$(dirname "$0")/../xtest.sh"
 xstart 1024x768x24
 
-# A white first frame, then keys and mouse that must not end the show.
-check "starts and shows its first frame" appstart CUBEBLOOM_STOP_AT=1 LD_PRELOAD="$FRAMEHOOK"
-check "stopped after frame 1" waitstopped
+check "starts and shows its first frame" firstframe first
 check "the window carries the program's name" test "$(xdotool getwindowname "$(appwindow)")" = cubebloom
-first=$(shot first)
-check "first frame is all white" test "$(colours "$first" | awk '{print $2, $3, $4}')" = "255 255 255"
+check "first frame is all white" test "$(colours "$WORK/first.png" | cut -d' ' -f2-)" = "255 255 255"
 kill -CONT "$APP_PID"
-for key in 2 3 1 a space Return F1 Tab 4 0 KP_1 shift+2 ctrl+3; do
-    xdotool key "$key"
-    sleep 0.1
+
+# About 5,400 events: random key presses (any key but Escape), mouse motion
+# and clicks, and held keys with their repeats. The show must go on.
+KEYS=(a b c d e f g h i j k l m n o p q r s t u v w x y z 0 1 2 3 4 5 6 7 8 9
+    space Return Tab BackSpace Delete Insert Home End Prior Next Left Right Up Down
+    F1 F2 F3 F4 F5 F6 F7 F8 F9 F10 F11 F12 minus equal comma period slash
+    KP_0 KP_1 KP_2 KP_3 KP_Enter KP_Add shift+1 ctrl+2 alt+3 super+a ctrl+c alt+F4
+    Shift_L Control_L Alt_L Caps_Lock Num_Lock Pause Print Menu)
+RANDOM=42
+keys=() moves=()
+for n in $(seq 1000); do
+    keys+=("${KEYS[RANDOM % ${#KEYS[@]}]}" "${KEYS[RANDOM % ${#KEYS[@]}]}")
+    moves+=(mousemove $((RANDOM % 1024)) $((RANDOM % 768)))
+    button=$((RANDOM % 5 + 1))  # a click without xdotool's 0.1 s pause
+    [ $((n % 5)) -eq 0 ] && moves+=(mousedown $button mouseup $button)
 done
-xdotool keydown 2 && sleep 0.6 && xdotool keyup 2
-xdotool mousemove 100 100 mousemove 900 700 click 1 click 3 click 2 click 4 click 5
-xdotool mousedown 1 mousemove 500 400 mouseup 1
-sleep 1
-check "survives keys 1, 2, 3, other keys, mouse motion and clicks" alive
-check "no output on either stream" test ! -s "$WORK/app.out" -a ! -s "$WORK/app.err"
+xdotool key --delay 0 "${keys[@]}"
+xdotool "${moves[@]}" mousedown 1 mousemove 500 400 mouseup 1
+for key in 2 3 a space; do
+    xdotool keydown "$key" sleep 0.4 keyup "$key"
+done
+check "survives the event storm" alive
+check "nothing printed" test ! -s "$WORK/app.out" -a ! -s "$WORK/app.err"
+
+# Once a wave runs: red and black cubes on white, and no other colour.
+for rig in 1 2 3; do
+    xdotool key "$rig"
+    check "rig $rig shows red and black cubes on white" waveshot "$WORK/rig$rig.png" &&
+        check "rig $rig shows no other colour" test "$(palette "$WORK/rig$rig.png")" = 3
+done
 appquit
 check "Escape ends it with status 0" test "$STATUS" = 0
 
-# The close request a window manager sends from its close button.
-check "starts again" appstart
-sleep 1
-check "close request is delivered" xclient "$WMCLOSE"
-appwait 20
-check "close request ends it with status 0" test "$STATUS" = 0
-
-# Escape followed at once by other events: all of them reach the program in
-# one drain, because it is stopped while they queue up.
-appstart
-sleep 1
-kill -STOP "$APP_PID"
-xdotool key Escape mousemove 300 300 key a key 2 mousemove 310 310 click 1
-kill -CONT "$APP_PID"
-appwait 20
-check "Escape survives later events of the same drain" test "$STATUS" = 0
-
-appstart
-sleep 1
-kill -STOP "$APP_PID"
-xclient "$WMCLOSE"
-xdotool key 3 mousemove 200 200 key b
-kill -CONT "$APP_PID"
-appwait 20
-check "close request survives later events of the same drain" test "$STATUS" = 0
+# A quit followed at once by other events: the program is stopped while
+# they queue up, so that all of them reach it in one drain.
+closeapp() { xclient "$XPROBE" close "$(appwindow)"; }
+for quit in "xdotool key Escape" closeapp; do
+    appstart
+    sleep 1
+    [ "$quit" = closeapp ] && check "the window takes the close request" \
+        eval 'xclient xprop -id "$(appwindow)" WM_PROTOCOLS | grep -q WM_DELETE_WINDOW'
+    kill -STOP "$APP_PID"
+    $quit
+    xdotool mousemove 300 300 key a key 2 mousemove 310 310 mousedown 1 mouseup 1
+    kill -CONT "$APP_PID"
+    appwait 20
+    check "$quit, then other events in the same drain: status 0" test "$STATUS" = 0
+done
 
 # A busy server can turn connections away for a moment ("try again"); SDL
 # then falls back as if there were no display at all.
 check "starts though the display turns its first connections away" \
-    appstart LD_PRELOAD="$FRAMEHOOK" CUBEBLOOM_REFUSE_X=3
+    appstart LD_PRELOAD="$XHOOK" CUBEBLOOM_REFUSE_X=3
 appquit
 check "and Escape still ends it with status 0" test "$STATUS" = 0
 finish

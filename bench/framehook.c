@@ -1,7 +1,5 @@
-/* Preloaded into cubebloom by the tests and the frame-rate measurement
- * (LD_PRELOAD); wraps SDL_GL_SwapBuffers and leaves the program unchanged.
- *   CUBEBLOOM_STOP_AT=N     stop the process (SIGSTOP) right after frame N
- *                           is swapped, so a screenshot can catch it
+/* Preloaded into cubebloom by the frame-rate measurement (scripts/fps.sh,
+ * LD_PRELOAD); wraps SDL_GL_SwapBuffers and leaves the program unchanged.
  *   CUBEBLOOM_FRAME_LOG=F   write to F the frame count, the time from
  *                           process start-up to the first swap, and
  *                           percentiles of the time between swaps: on exit,
@@ -10,30 +8,21 @@
  *   CUBEBLOOM_SEED=N        seed the scene with N instead of the clock, so
  *                           a run shows the same waves frame by frame
  *   CUBEBLOOM_EMPTY=1       rand() always gives 0: every wave is one corner
- *                           cube that never spreads, a nearly empty lattice
- *   CUBEBLOOM_REFUSE_X=N    the first N connects to an X server's socket
- *                           fail with EAGAIN, as a busy server's can */
+ *                           cube that never spreads, a nearly empty lattice */
 #define _GNU_SOURCE
 #include <dlfcn.h>
-#include <errno.h>
-#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <time.h>
 
 #define MAX_FRAMES 1000000
 
 static void (*realswap)(void);
 static long frames;
-static long stopat = -1;
 static long windowfrom, windowto = -1;
 static int reported;
 static int empty;
 static long seed = -1;
-static long refusex;
 static const char *logpath;
 static double started, lastswap, firstswap;
 static float gaps[MAX_FRAMES];
@@ -77,10 +66,6 @@ static void report(void) {
 
 __attribute__((constructor)) static void hookstart(void) {
     started = now();
-    const char *stop = getenv("CUBEBLOOM_STOP_AT");
-    if (stop != NULL) {
-        stopat = atol(stop);
-    }
     const char *window = getenv("CUBEBLOOM_WINDOW");
     if (window != NULL) {
         sscanf(window, "%ld:%ld", &windowfrom, &windowto);
@@ -90,10 +75,6 @@ __attribute__((constructor)) static void hookstart(void) {
         seed = atol(seedtext);
     }
     empty = getenv("CUBEBLOOM_EMPTY") != NULL;
-    const char *refuse = getenv("CUBEBLOOM_REFUSE_X");
-    if (refuse != NULL) {
-        refusex = atol(refuse);
-    }
     logpath = getenv("CUBEBLOOM_FRAME_LOG");
     if (logpath != NULL) {
         atexit(report);
@@ -116,10 +97,6 @@ void SDL_GL_SwapBuffers(void) {
     if (frames == windowto && logpath != NULL) {
         report();
     }
-    if (frames == stopat) {
-        raise(SIGSTOP);
-        lastswap = now();
-    }
 }
 
 void srand(unsigned int s) {
@@ -136,28 +113,4 @@ int rand(void) {
         realrand = (int (*)(void))dlsym(RTLD_NEXT, "rand");
     }
     return empty ? 0 : realrand();
-}
-
-/* X sockets live under .X11-unix, on the file system or (leading NUL) in
- * the abstract namespace. */
-static int xsocket(const struct sockaddr *addr, socklen_t length) {
-    if (addr == NULL || addr->sa_family != AF_UNIX || length <= sizeof(sa_family_t)) {
-        return 0;
-    }
-    const struct sockaddr_un *local = (const struct sockaddr_un *)addr;
-    const size_t pathlength = length - sizeof(sa_family_t);
-    return memmem(local->sun_path, pathlength, ".X11-unix", strlen(".X11-unix")) != NULL;
-}
-
-int connect(int fd, const struct sockaddr *addr, socklen_t length) {
-    static int (*realconnect)(int, const struct sockaddr *, socklen_t);
-    if (realconnect == NULL) {
-        realconnect = (int (*)(int, const struct sockaddr *, socklen_t))dlsym(RTLD_NEXT, "connect");
-    }
-    if (refusex > 0 && xsocket(addr, length)) {
-        refusex--;
-        errno = EAGAIN;
-        return -1;
-    }
-    return realconnect(fd, addr, length);
 }

@@ -1,0 +1,40 @@
+/* Preloaded into cubebloom by the real-window tests (LD_PRELOAD); leaves
+ * the program unchanged unless asked:
+ *   CUBEBLOOM_STOP_AT=N     stop the process (SIGSTOP) right after frame N
+ *                           is swapped, so a screenshot can catch it
+ *   CUBEBLOOM_REFUSE_X=N    the first N connects to an X server's socket
+ *                           fail with EAGAIN, as a busy server's can */
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+static long frames, refused;
+
+void SDL_GL_SwapBuffers(void) {
+    ((void (*)(void))dlsym(RTLD_NEXT, "SDL_GL_SwapBuffers"))();
+    const char *stop = getenv("CUBEBLOOM_STOP_AT");
+    if (stop != NULL && ++frames == atol(stop)) {
+        raise(SIGSTOP);
+    }
+}
+
+/* X sockets live under .X11-unix, on the file system or (leading NUL) in
+ * the abstract namespace. */
+int connect(int fd, const struct sockaddr *addr, socklen_t length) {
+    const char *refuse = getenv("CUBEBLOOM_REFUSE_X");
+    const struct sockaddr_un *local = (const struct sockaddr_un *)addr;
+    if (refuse != NULL && refused < atol(refuse) && addr->sa_family == AF_UNIX &&
+        length > sizeof(sa_family_t) &&
+        memmem(local->sun_path, length - sizeof(sa_family_t), ".X11-unix", 9) != NULL) {
+        refused++;
+        errno = EAGAIN;
+        return -1;
+    }
+    return ((int (*)(int, const struct sockaddr *, socklen_t))dlsym(RTLD_NEXT, "connect"))(fd, addr,
+                                                                                           length);
+}
