@@ -1,8 +1,25 @@
-# The program in a real X window, driven the way a user meets it: a storm
-# of keys and mouse events, the three rigs on screen, Escape, the window
-# system's close request, quits in the middle of a drain, and a display
-# that turns its first connections away.
+# The program the way a user meets it. Start-up failures with the real
+# library: exactly one line on standard error, naming the failed stage, and
+# status 1. Then in a real X window: a storm of keys and mouse events, the
+# three rigs on screen, Escape, the window system's close request, quits in
+# the middle of a drain, and a display that turns its first connections
+# away.
 . "$(dirname "$0")/../xtest.sh"
+
+failstart() {  # failstart EXPECTED-PREFIX ENV...: run with ENV, no display
+    local want=$1 status=0
+    shift
+    env -u DISPLAY -u WAYLAND_DISPLAY "$@" timeout 20 "$CUBEBLOOM" one --two 3 \
+        >"$WORK/out" 2>"$WORK/err" || status=$?
+    [ "$status" -eq 1 ] && [ ! -s "$WORK/out" ] && [ "$(wc -l <"$WORK/err")" -eq 1 ] &&
+        [[ "$(cat "$WORK/err")" == "$want"* ]] || { echo "status $status: $(cat "$WORK/err")"; return 1; }
+}
+
+check "unknown video driver" failstart "Video initialization failed: " SDL_VIDEODRIVER=nonexistent
+check "driver without OpenGL" failstart "Video mode set failed: " SDL_VIDEODRIVER=dummy
+check "no display at all" failstart "Video initialization failed: no display available"
+check "unreachable X display" failstart "Video initialization failed: " DISPLAY=:999
+
 xstart 1024x768x24
 
 check "starts and shows its first frame" firstframe first

@@ -59,39 +59,40 @@ TEST(CubeLife, EachStateStepsAndTurnsAtStrictThresholds) {
     }
 }
 
-// A cube past full size seeds its empty face neighbours in the order +i,
-// -i, +j, -j, +k, -k, each with a drawn size. Occupied neighbours, and
+// A cube past full size seeds its six empty face neighbours in the order
+// +i, -i, +j, -j, +k, -k, each with a drawn size. Occupied neighbours, and
 // those of a cube on the boundary, are left alone and draw nothing.
 TEST(Spread, SeedsEmptyNeighboursInOrderAndInPlace) {
     freshscene(7);
-    int draws[5];
+    int draws[7];
     for (int &d : draws) {
         d = rand();
     }
     srand(7);
-    plant(INNER, CELL_GROWING, 94.0f);
-    plant(INNER - AXES[0], CELL_DEAD, 50.0f);
-    plant(INNER + AXES[1], CELL_SHRINKING, 50.0f);
-    for (int n : {cityindex(0, 5, 5), cityindex(25, 5, 5), cityindex(5, 0, 5), cityindex(5, 25, 5),
-                  cityindex(5, 5, 0), cityindex(5, 5, 25)}) {
-        plant(n, CELL_GROWING, 99.0f);
+    const int crowded = cityindex(15, 15, 15);
+    for (int n : {INNER, crowded, cityindex(0, 5, 5), cityindex(25, 5, 5), cityindex(5, 0, 5),
+                  cityindex(5, 25, 5), cityindex(5, 5, 0), cityindex(5, 5, 25)}) {
+        plant(n, CELL_GROWING, 94.0f);
+    }
+    for (int axis = 0; axis < 3; axis++) {
+        plant(crowded + AXES[axis], CELL_DEAD, 50.0f);
+        plant(crowded - AXES[axis], axis == 0 ? CELL_SHRINKING : CELL_GROWING, 50.0f);
     }
     citystep();
-    // later in the pass than their seeding, +i and +k have grown once,
-    // turned red and taken their box; -j and -k only have their seeded size
-    const int seeded[4] = {INNER + AXES[0], INNER - AXES[1], INNER + AXES[2], INNER - AXES[2]};
-    for (int s = 0; s < 4; s++) {
-        const city &c = cityz[seeded[s]];
-        const bool later = s % 2 == 0;
-        SCOPED_TRACE(s);
-        EXPECT_EQ(c.state, CELL_GROWING);
-        EXPECT_EQ(c.size, static_cast<float>(draws[s] % 1000) / 10.0f + (later ? 7.0f : 0.0f));
-        expectcolour(c, later ? 0.7f : 0.1f, later ? 0.1f : 0.7f, later ? 0.1f : 0.7f);
-        EXPECT_EQ(c.wpos, later ? c.size : 0.0f);
+    for (int axis = 0; axis < 3; axis++) {
+        const city &up = cityz[INNER + AXES[axis]], &down = cityz[INNER - AXES[axis]];
+        SCOPED_TRACE(axis);
+        // visited later in this pass: grown once already, red, box updated
+        EXPECT_TRUE(up.state == CELL_GROWING && up.wpos == up.size);
+        EXPECT_EQ(up.size, static_cast<float>(draws[2 * axis] % 1000) / 10.0f + 7.0f);
+        expectcolour(up, 0.7f, 0.1f, 0.1f);
+        // visited earlier: seeded size only, old colour and box until next pass
+        EXPECT_TRUE(down.state == CELL_GROWING && down.wpos == 0.0f);
+        EXPECT_EQ(down.size, static_cast<float>(draws[2 * axis + 1] % 1000) / 10.0f);
+        expectcolour(down, 0.1f, 0.7f, 0.7f);
+        EXPECT_EQ(cityz[crowded + AXES[axis]].size, 50.0f);
     }
-    EXPECT_EQ(rand(), draws[4]);
-    EXPECT_EQ(cityz[INNER - AXES[0]].size, 50.0f);
-    EXPECT_EQ(cityz[INNER + AXES[1]].state, CELL_SHRINKING);
+    EXPECT_EQ(rand(), draws[6]);
     EXPECT_TRUE(cityz[cityindex(1, 5, 5)].state == CELL_EMPTY &&
                 cityz[cityindex(5, 5, 24)].state == CELL_EMPTY);
 }

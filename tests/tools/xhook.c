@@ -1,9 +1,9 @@
-/* Preloaded into cubebloom by the real-window tests (LD_PRELOAD); leaves
- * the program unchanged unless asked:
- *   CUBEBLOOM_STOP_AT=N     stop the process (SIGSTOP) right after frame N
- *                           is swapped, so a screenshot can catch it
- *   CUBEBLOOM_REFUSE_X=N    the first N connects to an X server's socket
- *                           fail with EAGAIN, as a busy server's can */
+// Preloaded into cubebloom by the real-window tests (LD_PRELOAD); leaves
+// the program unchanged unless asked:
+//   CUBEBLOOM_STOP_AT=N     stop the process (SIGSTOP) right after frame N
+//                           is swapped, so a screenshot can catch it
+//   CUBEBLOOM_REFUSE_X=N    the first N connects to an X server's socket
+//                           fail with EAGAIN, as a busy server's can
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -23,8 +23,8 @@ void SDL_GL_SwapBuffers(void) {
     }
 }
 
-/* X sockets live under .X11-unix, on the file system or (leading NUL) in
- * the abstract namespace. */
+// X sockets live under .X11-unix, on the file system or (leading NUL) in
+// the abstract namespace.
 int connect(int fd, const struct sockaddr *addr, socklen_t length) {
     const char *refuse = getenv("CUBEBLOOM_REFUSE_X");
     const struct sockaddr_un *local = (const struct sockaddr_un *)addr;

@@ -1,10 +1,10 @@
-/* The X requests of the real-window tests that no command-line tool makes:
- *   xprobe close WINDOW   send WINDOW the window system's close request
- *                         (WM_DELETE_WINDOW), as a window manager's close
- *                         button does
- *   xprobe cursor         exit 0 when the pointer shows where it stands, 1
- *                         when its image is blank (hidden)
- * Exits 2 when the display or the cursor cannot be read. */
+// The X requests of the real-window tests that no command-line tool makes:
+//   xprobe close WINDOW   send WINDOW the window system's close request
+//                         (WM_DELETE_WINDOW), as a window manager's close
+//                         button does
+//   xprobe cursor         exit 0 when the pointer shows where it stands, 1
+//                         when its image is blank (hidden)
+// Exits 2 when the display or the cursor cannot be read.
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 #include <stdlib.h>
