@@ -2,9 +2,9 @@
 # needs when any are missing, and nothing when all are there; builds the
 # Release program that several of them show.
 
-BUILD_PACKAGES="cmake g++ make pkg-config libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri"
+BUILD_PACKAGES="cmake g++ make pkg-config libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libx11-dev libgl1-mesa-dri"
 WINDOW_PACKAGES="xvfb xauth xdotool imagemagick"
-TEST_PACKAGES="libgtest-dev libx11-dev libxfixes-dev clang-format clang-tidy dpkg-dev openbox x11-utils $WINDOW_PACKAGES"
+TEST_PACKAGES="libgtest-dev libxfixes-dev clang-format clang-tidy dpkg-dev openbox x11-utils $WINDOW_PACKAGES"
 BENCH_PACKAGES="libbenchmark-dev"
 
 need() {  # need PACKAGE...

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <SDL_syswm.h>
+
 #include "app/scene.h"
 #include "camera/camera.h"
 #include "render/render.h"
@@ -65,6 +67,40 @@ static bool unseen() {
     return false;
 }
 
+// A full-screen window covers the desktop, and SDL scales the frame to fit
+// it, once a window manager has acted on the request. With none to act,
+// the window keeps the size it was made with while the frame is still
+// scaled for the whole desktop, and only part of it shows: so then the
+// window is given the whole screen here.
+static void fillscreen() {
+#ifdef SDL_VIDEO_DRIVER_X11
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWMInfo(&info) <= 0 || info.subsystem != SDL_SYSWM_X11) {
+        return;
+    }
+    info.info.x11.lock_func();
+    Display *display = info.info.x11.display;
+    const Window root = DefaultRootWindow(display);
+    const Atom managed = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char *value = nullptr;
+    XGetWindowProperty(display, root, managed, 0, 1, False, AnyPropertyType, &type, &format, &items,
+                       &after, &value);
+    if (value != nullptr) {
+        XFree(value);
+    }
+    XWindowAttributes screen;
+    if (type == None && XGetWindowAttributes(display, root, &screen)) {
+        XMoveResizeWindow(display, info.info.x11.window, 0, 0, screen.width, screen.height);
+        XSync(display, False);
+    }
+    info.info.x11.unlock_func();
+#endif
+}
+
 static void startvideo() {
     for (int tries = 1;; tries++) {
         if (SDL_Init(SDL_INIT_VIDEO) < 0) {
@@ -95,6 +131,7 @@ static void startvideo() {
     if (surface == nullptr) {
         fail("Video mode set");
     }
+    fillscreen();
     if (SDL_EnableKeyRepeat(KEY_REPEAT_DELAY_MS, KEY_REPEAT_INTERVAL_MS) != 0) {
         fail("Setting keyboard repeat");
     }

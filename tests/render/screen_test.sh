@@ -1,7 +1,8 @@
-# The picture on other screens than 1024x768x24: a 16-bit screen shows the
-# same three colours; a 1920x1080 desktop with a window manager shows the
-# whole 4:3 frame pillarboxed, hides the pointer over it, and keeps its
-# resolution and pointer after the show.
+# The show on other screens than 1024x768x24. A 16-bit screen shows the
+# same three colours. On every size, with a window manager or none, the
+# whole 4:3 frame shows as large as fits, centred, between black bars. On a
+# wide desktop with a window manager the pointer is hidden over the show,
+# and the desktop keeps its resolution and pointer.
 . "$(dirname "$0")/../xtest.sh"
 
 xstart 1024x768x16
@@ -12,20 +13,27 @@ check "a 16-bit screen shows red and black cubes" waveshot "$WORK/deep16.png" &&
 appquit
 check "ends with status 0 on a 16-bit screen" test "$STATUS" = 0
 
-xstart 1920x1080x24
-check "the window manager is up" wmstart || { finish; exit; }
-check "starts and draws its first frame under openbox" firstframe wide
-check "the white first frame fills 1440x1080 at x 240" test "$(bbox wide)" = 1440x1080+240+0
-check "and the bars are black" test "$(colours "$WORK/wide.png" | awk '{print $2}' | sort -n | xargs)" = "0 255"
-kill -CONT "$APP_PID"
+# SCREEN WINDOW-MANAGER FRAME: the white first frame is all that is not black
+for case in "800x600 none 800x600+0+0" "1280x1024 none 1280x960+0+32" \
+    "1920x1080 none 1440x1080+240+0" "2560x1440 none 1920x1440+320+0" \
+    "800x600 openbox 800x600+0+0" "1920x1080 openbox 1440x1080+240+0"; do
+    set -- $case
+    size=${3%%+*}
+    xstart "${1}x24"
+    [ "$2" = none ] || check "openbox is up on $1" wmstart || continue
+    check "starts on $1 with window manager $2" firstframe "$1$2" || continue
+    check "on $1 with window manager $2 the frame is $3" test "$(bbox "$1$2") $(colours \
+        "$WORK/$1$2.png" | awk '$2 == 255 {print $1}')" = "$3 $((${size%x*} * ${size#*x}))"
+    kill -CONT "$APP_PID"
+done
+
 xdotool mousemove 960 540
 sleep 1
 xclient "$XPROBE" cursor
 check "the pointer is hidden over the show" test $? = 1
-if check "a wave shows" waveshot "$WORK/wave.png"; then
-    check "the bars stay black while waves run" test "$(convert "$WORK/wave.png" -crop 240x1080+0+0 +repage \
-        -format %k info:-)$(convert "$WORK/wave.png" -crop 240x1080+1680+0 +repage -format %k info:-)" = 11
-fi
+check "a wave shows" waveshot "$WORK/wave.png" &&
+    check "the bars stay black while waves run" test "$(convert "$WORK/wave.png" -crop 240x1080+0+0 \
+        +repage -format %k info:-)$(convert "$WORK/wave.png" -crop 240x1080+1680+0 +repage -format %k info:-)" = 11
 appquit
 check "Escape ends it with status 0" test "$STATUS" = 0
 check "the desktop keeps its resolution" test "$(xdotool getdisplaygeometry)" = "1920 1080"
