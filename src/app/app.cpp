@@ -139,9 +139,17 @@ static void startvideo() {
 
 // One pass: drain every pending event, step the scene, draw and present.
 // A quit request ends the loop after its pass has still stepped and drawn,
-// and no event later in the same drain can take it back.
+// and no event later in the same drain can take it back. While the window
+// is minimised nobody can see the show: a pass then only waits for the next
+// event, and the show goes on from the same frame once it is back.
 static void mainloop() {
     while (!done) {
+        if ((SDL_GetAppState() & SDL_APPACTIVE) == 0) {
+            if (SDL_WaitEvent(&event)) {
+                done |= HandleEvent(&event);
+            }
+            continue;
+        }
         while (SDL_PollEvent(&event)) {
             done |= HandleEvent(&event);
         }
