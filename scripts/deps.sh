@@ -4,7 +4,7 @@
 
 BUILD_PACKAGES="cmake g++ make pkg-config libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libx11-dev libgl1-mesa-dri"
 WINDOW_PACKAGES="xvfb xauth xdotool imagemagick"
-TEST_PACKAGES="libgtest-dev libxfixes-dev clang-format clang-tidy dpkg-dev openbox x11-utils $WINDOW_PACKAGES"
+TEST_PACKAGES="libgtest-dev libxfixes-dev desktop-file-utils appstream clang-format clang-tidy dpkg-dev openbox x11-utils $WINDOW_PACKAGES"
 BENCH_PACKAGES="libbenchmark-dev"
 
 need() {  # need PACKAGE...

@@ -1,13 +1,18 @@
 # Installs like desktop software: cmake --install lays out the program, its
-# desktop entry and its man page; the Debian package declares what it needs;
+# desktop entry, icon, software-centre entry and man page; the entries
+# validate; the Debian package holds them all and declares what it needs;
 # the installed program runs.
 . "$(dirname "$0")/../xtest.sh"
-prefix=$WORK/prefix
+prefix=$WORK/prefix share=$WORK/prefix/share
 cmake --install "$BUILD" --prefix "$prefix" >/dev/null
 check "program in bin/" test -x "$prefix/bin/cubebloom"
-check "desktop entry in share/applications" \
-    grep -qx 'Exec=cubebloom' "$prefix/share/applications/cubebloom.desktop"
-check "man page in section 6" grep -q '^\.TH CUBEBLOOM 6' "$prefix/share/man/man6/cubebloom.6"
+check "man page in section 6" grep -q '^\.TH CUBEBLOOM 6' "$share/man/man6/cubebloom.6"
+check "icon in the hicolor theme" grep -q '<svg' "$share/icons/hicolor/scalable/apps/cubebloom.svg"
+entry=$share/applications/cubebloom.desktop
+check "desktop entry valid" desktop-file-validate "$entry"
+check "desktop entry with its command and icon" test "$(grep -cxE 'Exec=cubebloom|Icon=cubebloom' "$entry")" = 2
+appstreamcli validate --no-net "$share/metainfo/cubebloom.metainfo.xml" >"$WORK/appstream.txt"
+check "software-centre entry without errors" test -s "$WORK/appstream.txt" -a -z "$(grep '^E:' "$WORK/appstream.txt")"
 
 (cd "$BUILD" && cpack -G DEB -B "$WORK/deb" >/dev/null 2>&1)
 deb=$(ls "$WORK"/deb/cubebloom_*.deb 2>/dev/null | head -n1)
@@ -18,8 +23,8 @@ if [ -n "$deb" ]; then
     for need in libsdl1.2-compat-shim libgl1 libglu1 libc6; do
         check "the package depends on $need" grep -q "$need" <<<"$depends"
     done
-    check "the package holds the program, entry and man page" test "$(dpkg-deb -c "$deb" |
-        grep -cE '/usr/bin/cubebloom$|/usr/share/applications/cubebloom.desktop$|/man6/cubebloom.6$')" = 3
+    check "the package holds the program, entries, icon and man page" test "$(dpkg-deb -c "$deb" |
+        grep -cE '/bin/cubebloom$|/cubebloom.desktop$|/cubebloom.metainfo.xml$|/apps/cubebloom.svg$|/man6/cubebloom.6$')" = 5
 fi
 
 xstart 1024x768x24
