@@ -99,7 +99,6 @@ appwait() {  # appwait SECONDS: wait for the program to end; its status in STATU
 
 appquit() { xdotool key Escape && appwait 20; }  # as a user ends it; status in STATUS
 
-
 # waveshot FILE: a screenshot in FILE that shows red and black cubes. Waves
 # start at random, so it retries for a bounded time while they come and go.
 waveshot() {
