@@ -114,9 +114,15 @@ TEST(Reset, QuietLatticeEmptiesAndStartsOneWave) {
     EXPECT_EQ(cityz[3].size, DEAD_SIZE);
 }
 
-// The quads follow the table; vertexbuf spans each box in table order.
+// After initme every corner is at the origin in the start colour, and the
+// quads follow the table; vertexbuf spans each box in table order.
 TEST(Mesh, CornersSpanTheBoxesAndQuadsFollowTheTable) {
     freshscene(1);
+    for (int v = 0; v < CITY_CORNERS; v++) {
+        const Vertex3 &p = city_verts[v], &k = city_colors[v];
+        ASSERT_TRUE(p.x == 0.0f && p.y == 0.0f && p.z == 0.0f) << v;
+        ASSERT_TRUE(k.x == 0.1f && k.y == 0.7f && k.z == 0.7f) << v;
+    }
     const uint32_t cell0[CELL_INDEXES] = {0, 1, 2, 3, 1, 5, 6, 2, 5, 6, 7, 4,
                                           0, 3, 7, 4, 0, 4, 5, 1, 3, 2, 6, 7};
     for (int q = 0; q < CELL_INDEXES; q++) {
