@@ -28,6 +28,7 @@ for case in "800x600 none 800x600+0+0" "1280x1024 none 1280x960+0+32" \
     kill -CONT "$APP_PID"
 done
 
+# The last case's show goes on, on the wide desktop under openbox.
 cpu() { awk '{print $14 + $15}' "/proc/$APP_PID/stat"; }  # clock ticks, all threads
 xdotool mousemove 960 540
 sleep 1
