@@ -1,17 +1,27 @@
+# SPDX-License-Identifier: MIT
 # Sourced by the project's scripts: installs the Debian packages a step
 # needs when any are missing, and nothing when all are there; builds the
 # Release program that several of them show.
 
-BUILD_PACKAGES="cmake g++ make pkg-config libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libx11-dev libgl1-mesa-dri"
-WINDOW_PACKAGES="xvfb xauth xdotool imagemagick"
-TEST_PACKAGES="libgtest-dev libxfixes-dev desktop-file-utils appstream clang-format clang-tidy dpkg-dev openbox x11-utils $WINDOW_PACKAGES"
+# libsdl1.2-compat-dev is sdl12-compat on every release: a package of its
+# own on Debian 12 (where libsdl1.2-dev is still the classic library), a
+# name that libsdl1.2-dev carries on later ones.
+BUILD_PACKAGES="cmake g++ make pkg-config libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libx11-dev libxinerama-dev libgl1-mesa-dri"
+WINDOW_PACKAGES="xvfb xauth xdotool imagemagick procps"
+TEST_PACKAGES="git dpkg-dev file libgtest-dev libxfixes-dev desktop-file-utils appstream clang-format clang-tidy openbox x11-utils xserver-xephyr $WINDOW_PACKAGES"
 BENCH_PACKAGES="libbenchmark-dev"
 
+# Every installed package's name, and each name it provides, one a line.
+installednames() {
+    dpkg-query -W -f='${db:Status-Abbrev}|${Package}, ${Provides}\n' 2>/dev/null |
+        sed -n 's/^ii *|//p' | tr ',' '\n' | sed -E 's/^ *([^ (]+).*/\1/' | sort -u
+}
+
 need() {  # need PACKAGE...
-    local missing=() p
+    local missing=() p have
+    have=$(installednames)
     for p in "$@"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
-            missing+=("$p")
+        grep -qxF "$p" <<<"$have" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing missing packages: ${missing[*]}" >&2

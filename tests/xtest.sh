@@ -45,6 +45,15 @@ palette() {
         -fill '#b21919' -opaque '#b21919' -format %k info:
 }
 
+# differ A B: succeeds if the two pictures differ in any pixel (compare's
+# status: 0 alike, 1 different, 2 trouble; its printed count changed form
+# between releases)
+differ() {
+    local status=0
+    compare -metric AE "$1" "$2" null: 2>/dev/null || status=$?
+    [ "$status" -eq 1 ]
+}
+
 # wmstart: openbox, managing the screen once it marks the root window. A
 # busy server can turn a client away for a moment, and openbox then gives
 # up at once, so it is started again.

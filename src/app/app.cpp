@@ -22,9 +22,9 @@ static constexpr int KEY_REPEAT_INTERVAL_MS = 30;
 // can see the show or stop it.
 static const char *const UNSEEN_DRIVERS[] = {"offscreen", "dummy"};
 // A display that is there can still turn a connection away for a moment on
-// a busy machine ("try again"), and SDL then falls back as if there were
-// none: when DISPLAY names one, it is asked again before the program says
-// so.
+// a busy machine ("try again"). SDL 2 then falls back as if there were
+// none, and SDL 3 fails outright: either way, when DISPLAY names a display
+// it is asked again before the program gives up.
 static constexpr int DISPLAY_TRIES = 5;
 static constexpr Uint32 DISPLAY_RETRY_MS = 50;
 
@@ -101,20 +101,26 @@ static void fillscreen() {
 #endif
 }
 
+// Starts SDL's video subsystem on a display someone can see. False, with
+// the reason in SDL_GetError, when it fails or only a fallback answers.
+static bool reachdisplay() {
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        return false;
+    }
+    if (!unseen()) {
+        return true;
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_SetError("no display available");
+    return false;
+}
+
 static void startvideo() {
-    for (int tries = 1;; tries++) {
-        if (SDL_Init(SDL_INIT_VIDEO) < 0) {
-            fail("Video initialization");
-        }
-        if (!unseen()) {
-            break;
-        }
+    for (int tries = 1; !reachdisplay(); tries++) {
         const char *display = getenv("DISPLAY");
         if (tries == DISPLAY_TRIES || display == nullptr || *display == '\0') {
-            SDL_SetError("no display available");
             fail("Video initialization");
         }
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         SDL_Delay(DISPLAY_RETRY_MS);
     }
     videoInfo = SDL_GetVideoInfo();

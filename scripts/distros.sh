@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Tries the README's two commands as a new user would, on other Debian
+# releases: for each, a fresh minimal install (debootstrap, as root) in
+# build/distros/RELEASE with git added, a clone of the current commit, then
+# scripts/run.sh and scripts/test.sh inside it, as root and with no
+# display. Prints one row a release, keeps each release's logs beside its
+# install, and exits 1 if any command failed there.
+#   scripts/distros.sh [RELEASE...]   (default: bookworm trixie sid)
+set -eu
+cd "$(dirname "$0")/.."
+. scripts/deps.sh
+need debootstrap git bsdextrautils
+. scripts/chroot.sh
+releases=(bookworm trixie sid)
+[ $# -eq 0 ] || releases=("$@")
+top=$PWD/build/distros
+mkdir -p "$top"
+git bundle create "$top/cubebloom.bundle" HEAD 2>/dev/null
+
+# The versions a row shows, read inside an install.
+VERSIONS='v() { dpkg-query -W -f="\${source:Package} \${source:Version}\n" 2>/dev/null |
+    awk -v s="$1" "\$1 == s {print \$2; exit}"; }
+printf "%s|%s|%s|%s|%s|%s\n" "$(g++ -dumpfullversion 2>/dev/null)" \
+    "$(cmake --version 2>/dev/null | awk "NR == 1 {print \$3}")" "$(v sdl12-compat)" \
+    "$(if [ -n "$(v sdl2-compat)" ]; then echo "sdl2-compat $(v sdl2-compat) on SDL3 $(v libsdl3)"; else echo "SDL2 $(v libsdl2)"; fi)" \
+    "$(v mesa)" "$(clang-tidy --version 2>/dev/null | awk "/version/ {print \$NF; exit}")"'
+
+rows=() failed=0
+for release in "${releases[@]}"; do
+    root=$top/$release
+    log=$top/$release
+    if grep -q " $(realpath -m "$root")[/ ]" /proc/mounts; then
+        echo "$root is still mounted: not touching it" >&2
+        exit 1
+    fi
+    rm -rf --one-file-system "$root" "$log".*.log
+    echo "== $release: bootstrapping into $root" >&2
+    status_run=- status_test=-
+    if bootstrap "$release" "$root"; then
+        cp "$top/cubebloom.bundle" "$root/root/"
+        chrootmount "$root"
+        if inside "$root" 'apt-get update -qq && apt-get install -y -qq git >/dev/null &&
+                git clone -q /root/cubebloom.bundle /root/cubebloom' >"$log.setup.log" 2>&1; then
+            echo "== $release: scripts/run.sh" >&2
+            status_run=0
+            inside "$root" 'cd /root/cubebloom && bash scripts/run.sh' >"$log.run.log" 2>&1 ||
+                status_run=$?
+            echo "== $release: scripts/test.sh" >&2
+            status_test=0
+            inside "$root" 'cd /root/cubebloom && bash scripts/test.sh' >"$log.test.log" 2>&1 ||
+                status_test=$?
+        fi
+        rows+=("$release|$status_run|$status_test|$(inside "$root" "$VERSIONS")")
+        chrootumount
+    else
+        rows+=("$release|-|-||||||")
+    fi
+    [ "$status_run$status_test" = 00 ] || failed=1
+done
+
+{
+    echo "release|run.sh|test.sh|g++|CMake|sdl12-compat|under it|Mesa|clang-tidy"
+    printf '%s\n' "${rows[@]}"
+} | column -t -s '|'
+echo "logs: $top/RELEASE.{setup,run,test}.log"
+exit "$failed"
