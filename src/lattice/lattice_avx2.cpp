@@ -8,6 +8,9 @@
 #if CITY_HAS_AVX2_PASS
 #include <immintrin.h>
 
+#include <cstddef>
+#include <type_traits>
+
 static constexpr int32_t ALL = -1;
 
 // What a visit does to a cell in each state, for the pass below, one row a
@@ -46,6 +49,12 @@ static constexpr StateRow STATE_ROWS[CELL_STATES] = {
      1},
     IDLE_ROW,
 };
+
+// The record's g and b, stored together as the upper half of the colour;
+// the pass treats a record as its run of floats.
+static_assert(std::is_standard_layout_v<city> && sizeof(city) == 11 * sizeof(float),
+              "a record is a run of floats");
+static constexpr size_t RECORD_GB = offsetof(city, g) / sizeof(float);
 
 // Lane orders for the pass's 32-byte stores, each one permutation of two
 // 4-float halves.
@@ -90,8 +99,9 @@ __attribute__((target("avx2"), always_inline)) static inline void visitwide(
     const __m256 lowers = _mm256_sub_ps(centres, _mm256_mul_ps(sizes, _mm256_set1_ps(0.5f)));
     const __m256 box = _mm256_add_ps(lowers, _mm256_and_ps(sizes, upperhalf));
     const __m256 record = _mm256_insertf128_ps(_mm256_blend_ps(lowers, sizes, 0x8), colour, 1);
-    _mm256_storeu_ps(&c.xpos, _mm256_permutevar8x32_ps(record, lanes.record));
-    _mm_storeh_pi(reinterpret_cast<__m64 *>(&c.g), colour);
+    float *fields = reinterpret_cast<float *>(&c);
+    _mm256_storeu_ps(fields, _mm256_permutevar8x32_ps(record, lanes.record));
+    _mm_storeh_pi(reinterpret_cast<__m64 *>(fields + RECORD_GB), colour);
     for (int q = 0; q < 3; q++) {
         _mm256_storeu_ps(verts + q * 8, _mm256_permutevar8x32_ps(box, lanes.corners[q]));
         _mm256_storeu_ps(colours + q * 8, _mm256_permutevar8x32_ps(record, lanes.colours[q]));
@@ -122,8 +132,9 @@ __attribute__((target("avx2"))) void citystepavx2() {
     const __m256 nextk = _mm256_setr_ps(0.0f, 0.0f, CITY_PITCH, 0.0f, 0.0f, 0.0f, CITY_PITCH, 0.0f);
     int32_t noone = 0;
     city *c = cityz;
-    float *verts = &city_verts[0].x;
-    float *colours = &city_colors[0].x;
+    // as pointers into the whole arrays, which the wide stores run through
+    float *verts = reinterpret_cast<float *>(city_verts);
+    float *colours = reinterpret_cast<float *>(city_colors);
     for (int i = 0; i < CITY_SIDE; i++) {
         for (int j = 0; j < CITY_SIDE; j++) {
             // the cell centre, stepped along k: whole numbers, so exactly citycentre(k)
