@@ -1,34 +1,86 @@
-# Shared by the real-window tests and the screenshot, frame-rate and soak
-# scripts: a private virtual X display, the program started in it,
-# screenshots and their colours. Source it, then call xstart [WxHxD].
-# Everything started here is stopped on exit. Needs CUBEBLOOM (the program).
+# SPDX-License-Identifier: MIT
+# Shared by the real-window tests and the screenshot, frame-rate, soak and
+# clean-install scripts: a private virtual X display, the program started
+# in it, screenshots and their colours. Source it, then call xstart
+# [WxHxD]. Needs CUBEBLOOM (the program). Every wait is bounded by a
+# deadline in seconds; logs go to the folder LOGS names. Everything started
+# here is stopped on exit.
 
 set -u
 WORK=$(mktemp -d)
+LOGS=$WORK
 export XDG_RUNTIME_DIR=$WORK/run
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-XVFB_PID=
+SERVER_PIDS=()  # the X servers, outermost first
+HELPER_PIDS=()  # window managers and the like
 APP_PID=
+APP_START=
 STATUS=
 
 cleanup() {
-    [ -n "$APP_PID" ] && kill -9 "$APP_PID" 2>/dev/null
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+    local pid
+    alive && kill -9 "$APP_PID"
+    for pid in "${HELPER_PIDS[@]}" $(printf '%s\n' "${SERVER_PIDS[@]}" | tac); do
+        kill "$pid" 2>/dev/null
+    done
     wait 2>/dev/null
     rm -rf "$WORK"
 }
 trap cleanup EXIT
 
-# xclient CMD...: runs an X client, and again if the server turned its
-# connection away, as a busy one can for a moment ("try again"). Returns
-# the client's own status.
+stepfail() {  # stepfail WHAT: say which step of a check failed, and fail
+    echo "  failed step: $*"
+    return 1
+}
+
+now() { echo "${EPOCHREALTIME/[.,]/}"; }  # microseconds
+
+waitfor() {  # waitfor SECONDS COMMAND...: poll COMMAND until it succeeds; fail at the deadline
+    local end=$(($(now) + $1 * 1000000))
+    shift
+    until "$@"; do
+        [ "$(now)" -lt "$end" ] || return 1
+        sleep 0.1
+    done
+}
+
+# procstat PID N: field N of /proc/PID/stat, counted from the state (1)
+procstat() {
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+    stat=(${stat##*) })
+    echo "${stat[$2 - 1]}"
+}
+
+# The program still runs: its PID is still the process started, not a
+# later one that got the number after it, and it is no zombie.
+alive() {
+    [ -n "$APP_PID" ] && [ "$(procstat "$APP_PID" 20)" = "$APP_START" ] &&
+        [ "$(procstat "$APP_PID" 1)" != Z ]
+}
+
+track() {  # track PID: the program's process, as started in the background
+    APP_PID=$1
+    APP_START=$(procstat "$1" 20)
+}
+
+serversup() {
+    local pid
+    for pid in "${SERVER_PIDS[@]}"; do
+        kill -0 "$pid" 2>/dev/null || return 1
+    done
+}
+
+# xclient CMD...: runs an X client, and again for up to 10 s if the server
+# turned its connection away, as a busy one can for a moment, while the
+# servers still run. Returns the client's own status.
 xclient() {
-    local try status err=$WORK/xclient.$BASHPID
-    for try in 1 2 3 4 5; do
+    local status err=$LOGS/xclient.$BASHPID end=$(($(now) + 10000000))
+    while :; do
         status=0
         "$@" 2>"$err" || status=$?
-        [ "$status" -ne 0 ] && grep -qiE "can't open display|unable to open X server|cannot open display" "$err" ||
-            break
+        [ "$status" -ne 0 ] && grep -qiE "(can't|cannot|unable to) open (display|X server)" "$err" &&
+            serversup && [ "$(now)" -lt "$end" ] || break
         sleep 0.1
     done
     cat "$err" >&2
@@ -37,55 +89,62 @@ xclient() {
 }
 xdotool() { xclient command xdotool "$@"; }
 
-xstart() {  # xstart [WxHxD]: a fresh Xvfb on a free display number, in place of the last
-    local screen=${1:-1024x768x24} try n
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
-    for try in 1 2 3; do
-        : >"$WORK/display"
-        exec 9>"$WORK/display"
-        Xvfb -displayfd 9 -screen 0 "$screen" -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-        XVFB_PID=$!
-        exec 9>&-
-        # A loaded machine can be slow to start a server; one that died or
-        # never answered is replaced rather than left to fail every check.
-        for n in $(seq 300); do
-            [ -s "$WORK/display" ] || { kill -0 "$XVFB_PID" 2>/dev/null && sleep 0.1 && continue; }
-            break
-        done
-        export DISPLAY=:$(head -n1 "$WORK/display")
-        [ -s "$WORK/display" ] && xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
-        echo "X server attempt $try did not come up:" >&2
-        cat "$WORK/xvfb.log" >&2
-        kill "$XVFB_PID" 2>/dev/null
-        wait "$XVFB_PID" 2>/dev/null
-    done
-    echo "no X server could be started" >&2
-    exit 1
+# answersorgone PID FILE: the server has written its number to FILE and
+# answers there, or it has ended
+answersorgone() {
+    [ -s "$2" ] && DISPLAY=:$(head -n1 "$2") command xdotool getdisplaygeometry >/dev/null 2>&1 ||
+        ! kill -0 "$1" 2>/dev/null
 }
 
-appstart() {  # appstart [ENV=VALUE...]: start the program, wait for its window
-    env "$@" "$CUBEBLOOM" >"$WORK/app.out" 2>"$WORK/app.err" &
-    APP_PID=$!
-    local n
-    for n in $(seq 200); do
-        appwindow >/dev/null && return 0
-        kill -0 "$APP_PID" 2>/dev/null || return 1
-        sleep 0.05
-    done
-    return 1
+# xserve LOG SERVER ARGS...: an X server on a free display number; DISPLAY
+# names it once it answers
+xserve() {
+    local log=$1 number=$WORK/display.$RANDOM pid
+    shift
+    exec 9>"$number"
+    "$@" -displayfd 9 -noreset -nolisten tcp >"$log" 2>&1 &
+    pid=$!
+    exec 9>&-
+    SERVER_PIDS+=("$pid")
+    waitfor 60 answersorgone "$pid" "$number"
+    if ! kill -0 "$pid" 2>/dev/null || [ ! -s "$number" ]; then
+        stepfail "the X server ($1) did not come up in 60 s; its log:"
+        cat "$log"
+        return 1
+    fi
+    export DISPLAY=:$(head -n1 "$number")
 }
+
+xstart() {  # xstart [WxHxD]: a fresh Xvfb, in place of every server and helper before it
+    local pid
+    for pid in "${HELPER_PIDS[@]}" $(printf '%s\n' "${SERVER_PIDS[@]}" | tac); do
+        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    done
+    SERVER_PIDS=() HELPER_PIDS=()
+    xserve "$LOGS/xvfb.log" Xvfb -screen 0 "${1:-1024x768x24}"
+}
+
+gone() { ! alive; }
+windoworgone() { appwindow >/dev/null || gone; }
 
 appwindow() { xdotool search --all --pid "$APP_PID" --classname cubebloom 2>/dev/null | head -n1 | grep .; }
 
-alive() { kill -0 "$APP_PID" 2>/dev/null; }
+# appstart [ENV=VALUE...]: start the program, wait for its window; its
+# output goes to LOGS/app.out and app.err
+appstart() {
+    env "$@" "$CUBEBLOOM" >"$LOGS/app.out" 2>"$LOGS/app.err" &
+    track $!
+    waitfor 60 windoworgone
+    if ! alive; then
+        appwait 0
+        stepfail "the program ended before its window showed, status $STATUS"
+    elif ! appwindow >/dev/null; then
+        stepfail "the program's window did not show in 60 s"
+    fi
+}
 
 appwait() {  # appwait SECONDS: wait for the program to end; its status in STATUS
-    local n
-    for n in $(seq $(($1 * 10))); do
-        alive || break
-        sleep 0.1
-    done
-    if alive; then
+    if ! waitfor "$1" gone; then
         kill -9 "$APP_PID"
         wait "$APP_PID" 2>/dev/null
         APP_PID=
@@ -93,22 +152,21 @@ appwait() {  # appwait SECONDS: wait for the program to end; its status in STATU
         return
     fi
     STATUS=0
-    wait "$APP_PID" || STATUS=$?
+    wait "$APP_PID" 2>/dev/null || STATUS=$?
     APP_PID=
 }
 
-appquit() { xdotool key Escape && appwait 20; }  # as a user ends it; status in STATUS
+appquit() {  # as a user ends it; status in STATUS
+    STATUS="not asked to quit"
+    xdotool key Escape && appwait 30
+}
 
 # waveshot FILE: a screenshot in FILE that shows red and black cubes. Waves
-# start at random, so it retries for a bounded time while they come and go.
-waveshot() {
-    local n
-    for n in $(seq 20); do
-        xclient import -window root -depth 8 "$1" && colours "$1" | near 0 0 0 0 &&
-            colours "$1" | near 180 25 25 8 && return 0
-        sleep 1
-    done
-    return 1
+# start at random, so it tries for up to 60 s while they come and go.
+waveshot() { waitfor 60 wavein "$1"; }
+wavein() {
+    xclient import -window root -depth 8 "$1" && colours "$1" >"$1.txt" &&
+        near 0 0 0 0 <"$1.txt" && near 180 25 25 8 <"$1.txt"
 }
 
 # colours FILE: one line per distinct colour, "count r g b", most common first

@@ -1,48 +1,76 @@
+# SPDX-License-Identifier: MIT
 # Sourced by the real-window tests: the shared X session helpers, and the
-# checks on top of them. Each test calls check for every case and ends with
-# finish, whose status is the test's.
+# checks on top of them. A test opens a case (newcase) for each setting it
+# tries, calls check for each thing that must hold there, and ends with
+# finish, whose status is the test's. Each case keeps its own logs; a
+# failed check shows them, and finish keeps them in KEEP_LOGS, if set.
 . "$(dirname "${BASH_SOURCE[0]}")/../scripts/xsession.sh"
 FAILURES=0
+
+newcase() {  # newcase NAME: the logs from here on go to a folder of this case's own
+    LOGS=$WORK/cases/$1
+    mkdir -p "$LOGS"
+    echo "== $1"
+}
 
 check() {  # check DESCRIPTION COMMAND...: run COMMAND, count a failure if it fails
     if "${@:2}"; then
         echo "ok: $1"
-    else
-        echo "FAILED: $1"
-        FAILURES=$((FAILURES + 1))
-        return 1
+        return 0
     fi
-}
-
-finish() {
-    [ "$FAILURES" -eq 0 ] || { echo "--- last run's standard error:"; cat "$WORK/app.err"; }
-    echo "$FAILURES failed"
-    [ "$FAILURES" -eq 0 ]
-}
-
-# firstframe NAME [ENV=VALUE...]: start the program, let the preloaded hook
-# stop it after its first frame (all white), and screenshot that frame
-firstframe() {
-    local n
-    appstart LD_PRELOAD="$XHOOK" CUBEBLOOM_STOP_AT=1 "${@:2}" || return 1
-    for n in $(seq 200); do
-        [ "$(ps -o stat= -p "$APP_PID" | cut -c1)" = T ] && xclient import -window root -depth 8 "$WORK/$1.png" && return 0
-        sleep 0.05
-    done
+    echo "FAILED: $1"
+    FAILURES=$((FAILURES + 1))
+    caselogs
     return 1
 }
 
-# bbox NAME: the rectangle the non-black pixels of $WORK/NAME.png cover, WxH+X+Y
+caselogs() {  # the current case's program output and server and window manager logs
+    local file
+    for file in "$LOGS"/app.err "$LOGS"/app.out "$LOGS"/*.log; do
+        [ -s "$file" ] || continue
+        echo "--- ${file#"$WORK/cases/"}:"
+        tail -n 30 "$file"
+    done
+}
+
+finish() {
+    echo "$FAILURES failed"
+    if [ "$FAILURES" -gt 0 ] && [ -n "${KEEP_LOGS:-}" ]; then
+        rm -rf "$KEEP_LOGS" && mkdir -p "$KEEP_LOGS" && cp -r "$WORK/cases/." "$KEEP_LOGS/" &&
+            echo "every case's logs and screenshots: $KEEP_LOGS"
+    fi
+    [ "$FAILURES" -eq 0 ]
+}
+
+stoppedorgone() { [[ "$(procstat "$APP_PID" 1)" == [Tt] ]] || gone; }
+
+# stopat FRAME [ENV=VALUE...]: start the program and let the preloaded hook
+# stop it right after it swaps that frame
+stopat() {
+    appstart LD_PRELOAD="$XHOOK" CUBEBLOOM_STOP_AT="$1" "${@:2}" || return 1
+    waitfor 60 stoppedorgone
+    alive || { appwait 0; stepfail "the program ended before frame $1, status $STATUS"; return 1; }
+    stoppedorgone || stepfail "the program did not stop after frame $1 in 60 s"
+}
+
+# firstframe NAME [ENV=VALUE...]: start the program, stop it after its
+# first frame (all white), and screenshot that frame into LOGS/NAME.png
+firstframe() {
+    stopat 1 "${@:2}" || return 1
+    xclient import -window root -depth 8 "$LOGS/$1.png" || stepfail "the screenshot of the first frame"
+}
+
+# bbox NAME: the rectangle the non-black pixels of LOGS/NAME.png cover, WxH+X+Y
 bbox() {
-    convert "$WORK/$1.png" -bordercolor black -border 1 -trim \
+    convert "$LOGS/$1.png" -bordercolor black -border 1 -trim \
         -format '%wx%h+%[fx:page.x-1]+%[fx:page.y-1]' info:
 }
 
-# palette FILE: how many colours are left once those near white, black and
-# the cubes' red are made exact
-palette() {
-    convert "$1" -fuzz 2% -fill white -opaque white -fill black -opaque black \
-        -fill '#b21919' -opaque '#b21919' -format %k info:
+# onlycubes FILE: no pixel but white, black and the cubes' red, each within
+# a small tolerance (a shot may lack any of them)
+onlycubes() {
+    test "$(convert "$1" -fuzz 2% -fill white -opaque white -opaque black -opaque '#b21919' \
+        -format %k info:)" = 1
 }
 
 # differ A B: succeeds if the two pictures differ in any pixel (compare's
@@ -54,18 +82,20 @@ differ() {
     [ "$status" -eq 1 ]
 }
 
-# wmstart: openbox, managing the screen once it marks the root window. A
-# busy server can turn a client away for a moment, and openbox then gives
-# up at once, so it is started again.
+wmmarked() { xclient xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+wmupordead() { wmmarked || ! kill -0 "${HELPER_PIDS[-1]}" 2>/dev/null; }
+
+# wmstart: openbox on this display, managing it once it marks the root window
 wmstart() {
-    local try n
-    for try in 1 2 3 4 5; do
-        openbox >"$WORK/openbox.log" 2>&1 &
-        for n in $(seq 100); do
-            xclient xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
-            kill -0 $! 2>/dev/null && sleep 0.1 || break
-        done
-    done
-    cat "$WORK/openbox.log"
-    return 1
+    openbox >"$LOGS/openbox.log" 2>&1 &
+    HELPER_PIDS+=($!)
+    waitfor 60 wmupordead
+    kill -0 "${HELPER_PIDS[-1]}" 2>/dev/null || { stepfail "openbox ended"; return 1; }
+    wmmarked || stepfail "openbox did not mark the root window in 60 s"
+}
+
+# xnested SCREEN...: Xephyr inside this display, with these screens side by
+# side as one desktop (Xinerama) on a black root; DISPLAY names it after
+xnested() {
+    xserve "$LOGS/xephyr.log" Xephyr +xinerama -br $(printf -- '-screen %s ' "$@")
 }

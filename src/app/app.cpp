@@ -6,6 +6,9 @@
 #include <cstring>
 
 #include <SDL_syswm.h>
+#ifdef SDL_VIDEO_DRIVER_X11
+#include <X11/extensions/Xinerama.h>
+#endif
 
 #include "app/scene.h"
 #include "camera/camera.h"
@@ -27,6 +30,7 @@ static const char *const UNSEEN_DRIVERS[] = {"offscreen", "dummy"};
 // it is asked again before the program gives up.
 static constexpr int DISPLAY_TRIES = 5;
 static constexpr Uint32 DISPLAY_RETRY_MS = 50;
+static constexpr size_t ERROR_TEXT = 256;
 
 static int done;
 static SDL_Surface *surface;
@@ -67,11 +71,56 @@ static bool unseen() {
     return false;
 }
 
-// A full-screen window covers the desktop, and SDL scales the frame to fit
+// A full-screen window covers its monitor, and SDL scales the frame to fit
 // it, once a window manager has acted on the request. With none to act,
 // the window keeps the size it was made with while the frame is still
-// scaled for the whole desktop, and only part of it shows: so then the
-// window is given the whole screen here.
+// scaled for the whole screen, and only part of it shows: so then the
+// window is given the monitor it stands on here, or the whole screen
+// where the server knows no monitors.
+#ifdef SDL_VIDEO_DRIVER_X11
+static bool managed(Display *display, Window root) {
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char *value = nullptr;
+    XGetWindowProperty(display, root, check, 0, 1, False, AnyPropertyType, &type, &format, &items,
+                       &after, &value);
+    if (value != nullptr) {
+        XFree(value);
+    }
+    return type != None;
+}
+
+// The monitor that holds the window's top left corner, or else the first.
+static bool monitorof(Display *display, Window window, Window root, XRectangle &area) {
+    int count = 0;
+    XineramaScreenInfo *screens =
+        XineramaIsActive(display) ? XineramaQueryScreens(display, &count) : nullptr;
+    if (screens == nullptr || count == 0) {
+        if (screens != nullptr) {
+            XFree(screens);
+        }
+        return false;
+    }
+    int x = 0, y = 0;
+    Window child = None;
+    XTranslateCoordinates(display, window, root, 0, 0, &x, &y, &child);
+    const XineramaScreenInfo *pick = &screens[0];
+    for (int i = 0; i < count; i++) {
+        const XineramaScreenInfo &s = screens[i];
+        if (x >= s.x_org && x < s.x_org + s.width && y >= s.y_org && y < s.y_org + s.height) {
+            pick = &s;
+            break;
+        }
+    }
+    area = {pick->x_org, pick->y_org, static_cast<unsigned short>(pick->width),
+            static_cast<unsigned short>(pick->height)};
+    XFree(screens);
+    return true;
+}
+#endif
+
 static void fillscreen() {
 #ifdef SDL_VIDEO_DRIVER_X11
     SDL_SysWMinfo info;
@@ -82,19 +131,15 @@ static void fillscreen() {
     info.info.x11.lock_func();
     Display *display = info.info.x11.display;
     const Window root = DefaultRootWindow(display);
-    const Atom managed = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0, after = 0;
-    unsigned char *value = nullptr;
-    XGetWindowProperty(display, root, managed, 0, 1, False, AnyPropertyType, &type, &format, &items,
-                       &after, &value);
-    if (value != nullptr) {
-        XFree(value);
-    }
+    const Window window = info.info.x11.window;
+    XRectangle area;
     XWindowAttributes screen;
-    if (type == None && XGetWindowAttributes(display, root, &screen)) {
-        XMoveResizeWindow(display, info.info.x11.window, 0, 0, screen.width, screen.height);
+    if (!managed(display, root)) {
+        if (monitorof(display, window, root, area)) {
+            XMoveResizeWindow(display, window, area.x, area.y, area.width, area.height);
+        } else if (XGetWindowAttributes(display, root, &screen)) {
+            XMoveResizeWindow(display, window, 0, 0, screen.width, screen.height);
+        }
         XSync(display, False);
     }
     info.info.x11.unlock_func();
@@ -103,15 +148,20 @@ static void fillscreen() {
 
 // Starts SDL's video subsystem on a display someone can see. False, with
 // the reason in SDL_GetError, when it fails or only a fallback answers.
+// The subsystem is shut down after a failed start too: SDL 3 through the
+// compatibility layers otherwise reports the next start a success with
+// nothing started. The shutdown clears the reason, so it is kept across.
 static bool reachdisplay() {
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
-        return false;
+    if (SDL_Init(SDL_INIT_VIDEO) == 0) {
+        if (!unseen()) {
+            return true;
+        }
+        SDL_SetError("no display available");
     }
-    if (!unseen()) {
-        return true;
-    }
+    char reason[ERROR_TEXT];
+    snprintf(reason, sizeof reason, "%s", SDL_GetError());
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    SDL_SetError("no display available");
+    SDL_SetError("%s", reason);
     return false;
 }
 
