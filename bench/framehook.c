@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Preloaded into cubebloom by the frame-rate measurement (scripts/fps.sh,
  * LD_PRELOAD); wraps SDL_GL_SwapBuffers and leaves the program unchanged.
  *   CUBEBLOOM_FRAME_LOG=F   write to F the frame count, the time from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times the scene's per-frame stages on a lattice in the middle of a wave,
 // beside the memory floor: writing the two mesh arrays with memset. Prints
 // calcme / floor at the end. Run through scripts/bench.sh.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds and runs the scene benchmark: each per-frame stage on a lattice in
 # mid-wave beside the memory floor (memset of the two mesh arrays), with
 # each stage's time as a ratio of that floor. The repetitions run in random

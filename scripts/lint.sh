@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Static checks: every source matches .clang-format, and clang-tidy finds
 # nothing in src/. BUILD is a configured build folder (for its
 # compile_commands.json).

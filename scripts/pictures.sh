@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Regenerates the README's pictures, docs/images/rig1.png .. rig3.png, from
 # the real program on a virtual X display.
 set -eu

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds cubebloom (Release) and starts it on this display. Where no display
 # can be reached, says so, shows it on a virtual X display for a few seconds
 # instead and saves a screenshot from each rig.

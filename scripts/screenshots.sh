@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Shows cubebloom on a private virtual X display and saves one screenshot
 # from each rig (keys 1, 2 and 3) into a folder. Waves start at random, so
 # each rig is shown until its picture holds red and black cubes (bounded).

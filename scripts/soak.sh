@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs cubebloom in a virtual X display for some minutes with waves and rig
 # changes, sampling its resident memory every 10 s after a warm-up of 30 s.
 # Resident size jumps for a sample or two with the size of the wave being

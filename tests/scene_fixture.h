@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Puts the scene back to the state a fresh process has before its first
 // frame: zero-filled storage, then initme, then a fixed seed instead of
 // the clock.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Application shell: SDL set-up, the main loop and the event handler.
 #include "app/app.h"
 

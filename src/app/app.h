@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Application shell: video start-up, the main loop, input events and
 // shutdown. The process entry (main.cpp) calls SDL_main, which never returns.
 #pragma once

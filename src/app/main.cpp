@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Process entry. Where SDL supplies the entry itself it renames main and
 // calls SDL_main; everywhere else this hands over directly.
 #include "app/app.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scene entry points. Pure simulation: no SDL, no GL.
 #include "app/scene.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scene entry points: the fixed order in which the lattice and the rigs are
 // set up and stepped. SDL_main calls initme once before the first frame and
 // calcme once per frame; tests call them directly, with no window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Camera rigs: straight legs interpolated by step count. Called only
 // through initme and calcme.
 #include "camera/camera.h"

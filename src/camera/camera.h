@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Camera rigs: three scripted cameras. initme sets them up and calcme
 // advances the selected one a step a frame; the renderer reads its eye and
 // look-at points, and the key handler changes the selection.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cell lattice: the growth automaton and the mesh builder, written plainly.
 // This is the definition of a frame, and the pass of processors without
 // AVX2. Called only through initme and calcme; the renderer reads the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cell lattice: the 26^3 cell records, the growth automaton that advances
 // them one step a frame, and the corner, colour and index arrays the renderer
 // draws. initme and calcme (src/app/scene.cpp) run the stages below.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The lattice's frame for processors with AVX2: exactly citystep then
 // vertexbuf (lattice.cpp), fused into one pass over the cells. It exists
 // for speed alone: it reads each record once, writes each cell's mesh

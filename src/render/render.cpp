@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Rendering: every GL call of the program. Reads the mesh arrays and the
 // selected rig; writes no scene state.
 #include "render/render.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Rendering: the fixed GL state and the drawing of one frame. SDL_main calls
 // initGL once after the video mode is set and drawGLScene once per frame
 // after calcme. Both return 1, and the caller does not test it.

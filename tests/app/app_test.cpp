@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application, with no window: the order in which initme and calcme
 // run the scene's stages, and what each event does.
 #include "app/app.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The three rigs, stepped one frame at a time with no window.
 #include "camera/camera.h"
 

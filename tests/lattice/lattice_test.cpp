@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The lattice, stepped frame by frame with no window: the growth automaton
 // and the mesh as citystep and vertexbuf define them; the fast pass against
 // them, bit for bit; and a long soak of the real frame step.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Preloaded into cubebloom by the real-window tests (LD_PRELOAD); leaves
 // the program unchanged unless asked:
 //   CUBEBLOOM_STOP_AT=N     stop the process (SIGSTOP) right after frame N

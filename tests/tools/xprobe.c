@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The X requests of the real-window tests that no command-line tool makes:
 //   xprobe close WINDOW   send WINDOW the window system's close request
 //                         (WM_DELETE_WINDOW), as a window manager's close
