@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Measures the real program's frame rate in a virtual X display (Xvfb,
 # 1024x768x24, Mesa llvmpipe), unchanged: a preloaded hook times the buffer
 # swaps. Two runs: a nearly empty lattice, and a fixed seed's first wave at
@@ -15,13 +16,10 @@ FRAMEHOOK=$PWD/build/test/libframehook.so
 xstart 1024x768x24
 
 measure() {  # measure NAME ENV...: run until the hook has timed its window
-    local log=$WORK/$1.log n
+    local log=$WORK/$1.log
     shift
     appstart LD_PRELOAD="$FRAMEHOOK" CUBEBLOOM_FRAME_LOG="$log" "$@"
-    for n in $(seq 1200); do
-        [ -s "$log" ] && break
-        sleep 0.1
-    done
+    waitfor 300 test -s "$log"
     appquit
     cat "$log"
 }
