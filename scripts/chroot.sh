@@ -13,11 +13,17 @@ mirror() {
         awk '$2 !~ /-(security|updates|backports)$/ {print $1; exit}'
 }
 
-# bootstrap RELEASE DIR: a minimal install of RELEASE in DIR, with apt set
-# to accept a mirror copy whose Release file has passed its Valid-Until
-# date (unstable's can) and to leave recommended packages out.
+# bootstrap RELEASE DIR: a fresh minimal install of RELEASE in DIR, in
+# place of whatever was there unless something is still mounted in it;
+# apt there accepts a mirror copy whose Release file has passed its
+# Valid-Until date (unstable's can) and leaves recommended packages out.
 bootstrap() {
     local uri
+    if grep -q " $(realpath -m "$2")[/ ]" /proc/mounts; then
+        echo "$2 is still mounted: not touching it" >&2
+        return 1
+    fi
+    rm -rf --one-file-system "$2"
     uri=$(mirror)
     [ -n "$uri" ] || { echo "no Debian mirror in apt's sources" >&2; return 1; }
     debootstrap --variant=minbase "$1" "$2" "$uri" >"$2.debootstrap.log" 2>&1 ||

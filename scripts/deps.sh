@@ -7,8 +7,9 @@
 # own on Debian 12 (where libsdl1.2-dev is still the classic library), a
 # name that libsdl1.2-dev carries on later ones.
 BUILD_PACKAGES="cmake g++ make pkg-config libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libx11-dev libxinerama-dev libgl1-mesa-dri"
-WINDOW_PACKAGES="xvfb xauth xdotool imagemagick procps"
-TEST_PACKAGES="git dpkg-dev file libgtest-dev libxfixes-dev desktop-file-utils appstream clang-format clang-tidy openbox x11-utils xserver-xephyr $WINDOW_PACKAGES"
+WINDOW_PACKAGES="xvfb xauth xdotool imagemagick"
+PACKAGE_PACKAGES="git dpkg-dev debhelper libgtest-dev libxfixes-dev"
+TEST_PACKAGES="$PACKAGE_PACKAGES lintian desktop-file-utils appstream clang-format clang-tidy openbox x11-utils xserver-xephyr $WINDOW_PACKAGES"
 BENCH_PACKAGES="libbenchmark-dev"
 
 # Every installed package's name, and each name it provides, one a line.
@@ -36,4 +37,10 @@ buildrelease() {  # build/release/cubebloom, without tests
     need $BUILD_PACKAGES
     cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
     cmake --build build/release -j "$(nproc)" >/dev/null
+}
+
+buildtests() {  # build/test, with every test
+    need $BUILD_PACKAGES $TEST_PACKAGES
+    cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON >/dev/null
+    cmake --build build/test -j "$(nproc)"
 }

@@ -30,11 +30,7 @@ rows=() failed=0
 for release in "${releases[@]}"; do
     root=$top/$release
     log=$top/$release
-    if grep -q " $(realpath -m "$root")[/ ]" /proc/mounts; then
-        echo "$root is still mounted: not touching it" >&2
-        exit 1
-    fi
-    rm -rf --one-file-system "$root" "$log".*.log
+    rm -f "$log".*.log
     echo "== $release: bootstrapping into $root" >&2
     status_run=- status_test=-
     if bootstrap "$release" "$root"; then

@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds cubebloom with its tests and runs them all: the unit tests of the
 # scene and the event table, the real program in virtual X displays, the
 # static checks, and again under the sanitizers.
 set -eu
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-need $BUILD_PACKAGES $TEST_PACKAGES
-cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON >/dev/null
-cmake --build build/test -j "$(nproc)"
+buildtests
 ctest --test-dir build/test --output-on-failure -j 2
 
 # The same unit tests, and a short real-window run, under AddressSanitizer

@@ -1,0 +1,35 @@
+# SPDX-License-Identifier: MIT
+# The Debian package, built from debian/ as a distribution would: it holds
+# the program in /usr/games with its entries, icon, man page and licence,
+# depends on sdl12-compat, GL and GLU, and lintian finds no error or
+# warning in it. A second build, under another umask, gives the same
+# package to the bit. The package, the man page, the software-centre entry
+# and the README all carry the version CMake builds.
+. "$(dirname "$0")/../xtest.sh"
+source=$(realpath "$(dirname "$0")/../..")
+newcase package
+
+check "the package builds, and its unit tests pass" eval \
+    '(umask 002 && bash "$source/scripts/package.sh" "$LOGS/a") >"$LOGS/build-a.log" 2>&1' || { finish; exit; }
+deb=$(ls "$LOGS"/a/cubebloom_*_amd64.deb)
+check "the package holds the program, entries, icon, man page and licence" test "$(dpkg-deb -c "$deb" |
+    grep -cE '\./usr/games/cubebloom$|/applications/cubebloom.desktop$|/metainfo/cubebloom.metainfo.xml$|/apps/cubebloom.svg$|/man6/cubebloom.6.gz$|/doc/cubebloom/copyright$')" = 6
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+check "it depends on sdl12-compat, GL, GLU and libc" test "$(grep -oE \
+    'libsdl1.2debian \(>= 1.2.60\) \| libsdl1.2-compat-shim|libgl1|libglu1|libc6' <<<"$depends" | sort -u | wc -l)" = 4
+lintian --pedantic --display-info "$LOGS"/a/cubebloom_*.changes >"$LOGS/lintian.log" 2>&1
+echo "lintian: $(grep -c '^[A-Z]: ' "$LOGS/lintian.log") tags"
+check "lintian finds no error and no warning" test -z "$(grep -E '^[EW]: ' "$LOGS/lintian.log")"
+
+check "a second build under umask 022 gives the same package" eval \
+    '(umask 022 && DEB_BUILD_OPTIONS=nocheck bash "$source/scripts/package.sh" "$LOGS/b") >"$LOGS/build-b.log" 2>&1 &&
+    cmp "$deb" "$LOGS/b/${deb##*/}"'
+
+version=$(awk -F= '$1 == "CMAKE_PROJECT_VERSION:STATIC" {print $2}' "$BUILD/CMakeCache.txt")
+seen="$(dpkg-deb -f "$deb" Version) $(grep -oP '^\.TH .*"cubebloom \K[0-9.]+' "$source/data/cubebloom.6")"
+seen+=" $(grep -oP '<release version="\K[^"]+' "$source/data/cubebloom.metainfo.xml" | head -n1)"
+seen+=" $(grep -oP 'cubebloom_\K[0-9.]+(?=_amd64\.deb)' "$source/README.md" | sort -u)"
+check "package, man page, software-centre entry and README carry version $version" \
+    test "$seen" = "$version $version $version $version"
+finish
