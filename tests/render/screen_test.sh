@@ -86,13 +86,15 @@ check "minimised, it sleeps" waitfor 60 asleep
 xdotool windowactivate "$(appwindow)"
 check "restored, the show goes on" eval 'waveshot "$LOGS/back1.png" && waitfor 60 moves'
 xdotool windowminimize "$(appwindow)"
-waitfor 60 asleep
+check "minimised again, it sleeps again" waitfor 60 asleep
 xclient "$XPROBE" close "$(appwindow)"
 appwait 30
 check "minimised, the close request ends it, status 0" test "$STATUS" = 0
-appstart
+# a window can only be minimised once the window manager has shown it
+shown() { xclient xwininfo -id "$(appwindow)" | grep -q 'Map State: IsViewable'; }
+check "starts again, and shows" eval 'appstart && waitfor 60 shown'
 xdotool windowminimize "$(appwindow)"
-waitfor 60 asleep
+check "minimised, the new show sleeps" waitfor 60 asleep
 kill -TERM "$APP_PID"
 appwait 30
 check "minimised, SIGTERM ends it, status 0" test "$STATUS" = 0
