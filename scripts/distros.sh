@@ -29,22 +29,21 @@ printf "%s|%s|%s|%s|%s|%s\n" "$(g++ -dumpfullversion 2>/dev/null)" \
 rows=() failed=0
 for release in "${releases[@]}"; do
     root=$top/$release
-    log=$top/$release
-    rm -f "$log".*.log
+    rm -f "$root".*.log
     echo "== $release: bootstrapping into $root" >&2
     status_run=- status_test=-
     if bootstrap "$release" "$root"; then
         cp "$top/cubebloom.bundle" "$root/root/"
         chrootmount "$root"
         if inside "$root" 'apt-get update -qq && apt-get install -y -qq git >/dev/null &&
-                git clone -q /root/cubebloom.bundle /root/cubebloom' >"$log.setup.log" 2>&1; then
+                git clone -q /root/cubebloom.bundle /root/cubebloom' >"$root.setup.log" 2>&1; then
             echo "== $release: scripts/run.sh" >&2
             status_run=0
-            inside "$root" 'cd /root/cubebloom && bash scripts/run.sh' >"$log.run.log" 2>&1 ||
+            inside "$root" 'cd /root/cubebloom && bash scripts/run.sh' >"$root.run.log" 2>&1 ||
                 status_run=$?
             echo "== $release: scripts/test.sh" >&2
             status_test=0
-            inside "$root" 'cd /root/cubebloom && bash scripts/test.sh' >"$log.test.log" 2>&1 ||
+            inside "$root" 'cd /root/cubebloom && bash scripts/test.sh' >"$root.test.log" 2>&1 ||
                 status_test=$?
         fi
         rows+=("$release|$status_run|$status_test|$(inside "$root" "$VERSIONS")")
