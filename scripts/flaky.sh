@@ -18,6 +18,7 @@ mkdir -p "$out"
 stress=
 trap '[ -z "$stress" ] || kill "$stress" 2>/dev/null' EXIT
 declare -A runs failures
+total=0
 
 for ((round = 1; round <= rounds; round++)); do
     load=quiet
@@ -37,6 +38,7 @@ for ((round = 1; round <= rounds; round++)); do
         runs[$name/$load]=$((${runs[$name/$load]:-0} + 1))
         [ "$result" = Passed ] && continue
         failed=1
+        total=$((total + 1))
         failures[$name/$load]=$((${failures[$name/$load]:-0} + 1))
         cp -r "build/test/window-logs/$name" "$out/round$round-$name" 2>/dev/null || true
     done < <(sed -nE 's/.*Test +#[0-9]+: ([^ ]+) \.+[* ]*([A-Za-z]+).*/\1 \2/p' "$log")
@@ -50,4 +52,4 @@ done
         echo "$name|${runs[$name/quiet]:-0}|${failures[$name/quiet]:-0}|${runs[$name/loaded]:-0}|${failures[$name/loaded]:-0}"
     done
 } | column -t -s '|'
-[ ${#failures[@]} -eq 0 ]
+[ "$total" -eq 0 ]
