@@ -5,6 +5,7 @@
 # Everything mounted is unmounted, and everything left running inside is
 # ended, when the sourcing script exits.
 
+CHROOT_ROOTS=()
 CHROOT_MOUNTS=()
 
 # The mirror of this machine's own release, as apt's sources name it.
@@ -34,6 +35,7 @@ bootstrap() {
 
 chrootmount() {  # chrootmount DIR: /proc, /sys, /dev, /dev/pts and a fresh /tmp
     local root=$1
+    CHROOT_ROOTS+=("$(realpath "$root")")
     mount -t proc proc "$root/proc" && CHROOT_MOUNTS+=("$root/proc")
     mount -t sysfs sysfs "$root/sys" && CHROOT_MOUNTS+=("$root/sys")
     mount --bind /dev "$root/dev" && CHROOT_MOUNTS+=("$root/dev")
@@ -46,16 +48,15 @@ chrootmount() {  # chrootmount DIR: /proc, /sys, /dev, /dev/pts and a fresh /tmp
 # innermost first.
 chrootumount() {
     local i root pid
-    for ((i = ${#CHROOT_MOUNTS[@]} - 1; i >= 0; i--)); do
-        root=${CHROOT_MOUNTS[i]%/*}
-        [ "${CHROOT_MOUNTS[i]}" = "$root/dev/pts" ] && root=${root%/*}
+    for root in "${CHROOT_ROOTS[@]}"; do
         for pid in $(ls /proc | grep -E '^[0-9]+$'); do
-            [ "$(readlink "/proc/$pid/root" 2>/dev/null)" = "$(realpath "$root")" ] &&
-                kill -9 "$pid" 2>/dev/null
+            [ "$(readlink "/proc/$pid/root" 2>/dev/null)" != "$root" ] || kill -9 "$pid" 2>/dev/null || :
         done
+    done
+    for ((i = ${#CHROOT_MOUNTS[@]} - 1; i >= 0; i--)); do
         umount "${CHROOT_MOUNTS[i]}" 2>/dev/null || umount -l "${CHROOT_MOUNTS[i]}"
     done
-    CHROOT_MOUNTS=()
+    CHROOT_ROOTS=() CHROOT_MOUNTS=()
 }
 trap chrootumount EXIT
 trap 'exit 130' INT TERM

@@ -17,12 +17,17 @@ APP_PID=
 APP_START=
 STATUS=
 
-cleanup() {
+xstop() {  # ends the window managers, then the X servers, innermost first
     local pid
-    alive && kill -9 "$APP_PID"
     for pid in "${HELPER_PIDS[@]}" $(printf '%s\n' "${SERVER_PIDS[@]}" | tac); do
-        kill "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || :
     done
+    SERVER_PIDS=() HELPER_PIDS=()
+}
+
+cleanup() {
+    alive && kill -9 "$APP_PID" 2>/dev/null
+    xstop
     wait 2>/dev/null
     rm -rf "$WORK"
 }
@@ -116,11 +121,7 @@ xserve() {
 }
 
 xstart() {  # xstart [WxHxD]: a fresh Xvfb, in place of every server and helper before it
-    local pid
-    for pid in "${HELPER_PIDS[@]}" $(printf '%s\n' "${SERVER_PIDS[@]}" | tac); do
-        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    done
-    SERVER_PIDS=() HELPER_PIDS=()
+    xstop
     xserve "$LOGS/xvfb.log" Xvfb -screen 0 "${1:-1024x768x24}"
 }
 
