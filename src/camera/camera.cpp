@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 
+#include "app/float32.h"
+
 // Rig 0, the overview: drops from high above onto a fixed vantage point.
 static constexpr int32_t OVERVIEW_TIME = 253;
 static constexpr float OVERVIEW_START_Y = 4000.0f;
@@ -44,9 +46,12 @@ static bool legover(int32_t &counter, int32_t time) {
     return false;
 }
 
-// Divide before multiplying: the path is part of the look of each rig.
+// Divide before multiplying, and round every step to a float: the path is
+// part of the look of each rig, on every processor.
 static float legpoint(float start, float target, int32_t counter, int32_t time) {
-    return start + (target - start) / static_cast<float>(time) * static_cast<float>(counter);
+    const float span = float32(target - start);
+    const float step = float32(span / static_cast<float>(time));
+    return float32(start + float32(step * static_cast<float>(counter)));
 }
 
 static void overviewstep(mycam &cam) {

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/float32.h"
 #include "scene_fixture.h"
 
 namespace {
@@ -54,8 +55,8 @@ TEST(CubeLife, EachStateStepsAndTurnsAtStrictThresholds) {
         EXPECT_TRUE(c.state == rows[r].after && c.size == rows[r].aftersize) << c.size;
         expectcolour(c, rows[r].r, rows[r].g, rows[r].b);
         // the box: centred on the cell, as wide as the cube
-        EXPECT_TRUE(c.xpos == -1300.0f - half && c.ypos == -half &&
-                    c.zpos == 100.0f * static_cast<float>(6 + r) - half);
+        EXPECT_TRUE(c.xpos == float32(-1300.0f - half) && c.ypos == -half &&
+                    c.zpos == float32(100.0f * static_cast<float>(6 + r) - half));
         EXPECT_TRUE(c.wpos == c.size && c.hpos == c.size && c.dpos == c.size);
     }
 }
@@ -85,7 +86,8 @@ TEST(Spread, SeedsEmptyNeighboursInOrderAndInPlace) {
         SCOPED_TRACE(axis);
         // visited later in this pass: grown once already, red, box updated
         EXPECT_TRUE(up.state == CELL_GROWING && up.wpos == up.size);
-        EXPECT_EQ(up.size, static_cast<float>(draws[2 * axis] % 1000) / 10.0f + 7.0f);
+        EXPECT_EQ(up.size,
+                  float32(float32(static_cast<float>(draws[2 * axis] % 1000) / 10.0f) + 7.0f));
         expectcolour(up, 0.7f, 0.1f, 0.1f);
         // visited earlier: seeded size only, old colour and box until next pass
         EXPECT_TRUE(down.state == CELL_GROWING && down.wpos == 0.0f);
