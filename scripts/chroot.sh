@@ -1,12 +1,17 @@
 # SPDX-License-Identifier: MIT
-# Sourced by scripts/distros.sh and scripts/clean-install.sh (as root):
-# minimal Debian installs in folders of build/, from the mirror that this
-# machine's apt already uses, with what a program inside needs mounted.
-# Everything mounted is unmounted, and everything left running inside is
-# ended, when the sourcing script exits.
+# Sourced by scripts/distros.sh, scripts/arches.sh and
+# scripts/clean-install.sh (as root): minimal Debian installs in folders of
+# build/, from the mirror that this machine's apt already uses, of this
+# machine's architecture or another one (emulated by qemu-user-static where
+# this machine cannot run it), with what a program inside needs mounted.
+# Everything mounted is unmounted, everything left running inside is ended,
+# and the host's binfmt_misc is put back as it was, when the sourcing
+# script exits.
 
 CHROOT_ROOTS=()
 CHROOT_MOUNTS=()
+BINFMT_UNDO=()  # shell commands that put the host's binfmt_misc back, in order
+BINFMT=/proc/sys/fs/binfmt_misc
 
 # The mirror of this machine's own release, as apt's sources name it.
 mirror() {
@@ -14,12 +19,45 @@ mirror() {
         awk '$2 !~ /-(security|updates|backports)$/ {print $1; exit}'
 }
 
-# bootstrap RELEASE DIR: a fresh minimal install of RELEASE in DIR, in
-# place of whatever was there unless something is still mounted in it;
-# apt there accepts a mirror copy whose Release file has passed its
-# Valid-Until date (unstable's can) and leaves recommended packages out.
+# The qemu-user-static handler that runs Debian architecture ARCH here, or
+# nothing where this machine runs it itself.
+emulator() {
+    local host
+    host=$(dpkg --print-architecture)
+    case "$host:$1" in
+        "$host:$host" | amd64:i386) ;;
+        *:arm64) echo qemu-aarch64 ;;
+        *:armel | *:armhf) echo qemu-arm ;;
+        *:ppc64el) echo qemu-ppc64le ;;
+        *:*) echo "qemu-$1" ;;
+    esac
+}
+
+# binfmton HANDLER: the kernel runs HANDLER's binaries through qemu until
+# the script exits. Its interpreter is opened when it is registered, so
+# installs need no copy of it.
+binfmton() {
+    if [ ! -e "$BINFMT/register" ]; then
+        mount -t binfmt_misc binfmt_misc "$BINFMT" && BINFMT_UNDO=("umount $BINFMT" "${BINFMT_UNDO[@]}")
+    fi
+    if [ "$(cat "$BINFMT/status")" = disabled ]; then
+        echo 1 >"$BINFMT/status" && BINFMT_UNDO=("echo 0 >$BINFMT/status" "${BINFMT_UNDO[@]}")
+    fi
+    if [ ! -e "$BINFMT/$1" ]; then
+        cat "/usr/lib/binfmt.d/$1.conf" >"$BINFMT/register" &&
+            BINFMT_UNDO=("echo -1 >$BINFMT/$1" "${BINFMT_UNDO[@]}")
+    elif [ "$(head -n 1 "$BINFMT/$1")" = disabled ]; then
+        echo 1 >"$BINFMT/$1" && BINFMT_UNDO=("echo 0 >$BINFMT/$1" "${BINFMT_UNDO[@]}")
+    fi
+}
+
+# bootstrap RELEASE DIR [ARCH]: a fresh minimal install of RELEASE (of
+# ARCH, by default this machine's) in DIR, in place of whatever was there
+# unless something is still mounted in it; apt there accepts a mirror copy
+# whose Release file has passed its Valid-Until date (unstable's can) and
+# leaves recommended packages out.
 bootstrap() {
-    local uri
+    local uri arch=${3:-$(dpkg --print-architecture)} qemu
     if grep -q " $(realpath -m "$2")[/ ]" /proc/mounts; then
         echo "$2 is still mounted: not touching it" >&2
         return 1
@@ -27,8 +65,15 @@ bootstrap() {
     rm -rf --one-file-system "$2"
     uri=$(mirror)
     [ -n "$uri" ] || { echo "no Debian mirror in apt's sources" >&2; return 1; }
-    debootstrap --variant=minbase "$1" "$2" "$uri" >"$2.debootstrap.log" 2>&1 ||
-        { tail -n 20 "$2.debootstrap.log" >&2; return 1; }
+    qemu=$(emulator "$arch")
+    if [ -n "$qemu" ]; then
+        binfmton "$qemu"
+        debootstrap --variant=minbase --arch="$arch" --foreign "$1" "$2" "$uri" \
+            >"$2.debootstrap.log" 2>&1 &&
+            chroot "$2" /debootstrap/debootstrap --second-stage >>"$2.debootstrap.log" 2>&1
+    else
+        debootstrap --variant=minbase --arch="$arch" "$1" "$2" "$uri" >"$2.debootstrap.log" 2>&1
+    fi || { tail -n 20 "$2.debootstrap.log" >&2; return 1; }
     printf 'Acquire::Check-Valid-Until "false";\nAPT::Install-Recommends "false";\n' \
         >"$2/etc/apt/apt.conf.d/90cubebloom"
 }
@@ -58,10 +103,26 @@ chrootumount() {
     done
     CHROOT_ROOTS=() CHROOT_MOUNTS=()
 }
-trap chrootumount EXIT
+
+chrootcleanup() {
+    local undo
+    chrootumount
+    for undo in "${BINFMT_UNDO[@]}"; do
+        eval "$undo" 2>/dev/null || echo "could not undo: $undo" >&2
+    done
+    BINFMT_UNDO=()
+}
+trap chrootcleanup EXIT
 trap 'exit 130' INT TERM
 
-inside() {  # inside DIR COMMAND: run a shell command in DIR as root, as on a fresh login
-    chroot "$1" env -i HOME=/root TERM=dumb LANG=C.UTF-8 \
+# inside [-u USER] DIR COMMAND: run a shell command in DIR as root, or as
+# USER, as on a fresh login
+inside() {
+    local user=root home=/root
+    if [ "$1" = -u ]; then
+        user=$2 home=/home/$2
+        shift 2
+    fi
+    chroot --userspec="$user:$user" "$1" env -i HOME="$home" TERM=dumb LANG=C.UTF-8 \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin bash -c "$2"
 }
