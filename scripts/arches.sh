@@ -19,9 +19,6 @@ targets=(arm64 armel armhf ppc64el riscv64 s390x i386:bookworm i386:trixie)
 [ $# -eq 0 ] || targets=("$@")
 top=$PWD/build/arches
 mkdir -p "$top"
-src=$top/cubebloom-src
-rm -rf "$src" && mkdir -p "$src"
-git archive HEAD | tar -x -C "$src"
 
 # How the unit tests went, from the build's ctest summary: passed|skipped.
 testcounts() {
@@ -42,7 +39,8 @@ for target in "${targets[@]}"; do
     if bootstrap "$release" "$root" "$arch"; then
         chrootmount "$root"
         useradd --root "$root" --create-home builder
-        cp -r "$src" "$root/home/builder/cubebloom"
+        mkdir "$root/home/builder/cubebloom"
+        git archive HEAD | tar -x -C "$root/home/builder/cubebloom"
         chown -R --reference="$root/home/builder" "$root/home/builder/cubebloom"
         echo "== $arch on $release: build dependencies, then the package" >&2
         if inside "$root" 'apt-get update -qq &&
