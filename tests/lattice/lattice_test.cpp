@@ -124,7 +124,7 @@ TEST(Mesh, CornersSpanTheBoxesAndQuadsFollowTheTable) {
     for (int v = 0; v < CITY_CORNERS; v++) {
         const Vertex3 &p = city_verts[v], &k = city_colors[v];
         ASSERT_TRUE(p.x == 0.0f && p.y == 0.0f && p.z == 0.0f) << v;
-        ASSERT_TRUE(k.x == 0.1f && k.y == 0.7f && k.z == 0.7f) << v;
+        ASSERT_TRUE(k.x == START_COLOUR.x && k.y == START_COLOUR.y && k.z == START_COLOUR.z) << v;
     }
     const uint32_t cell0[CELL_INDEXES] = {0, 1, 2, 3, 1, 5, 6, 2, 5, 6, 7, 4,
                                           0, 3, 7, 4, 0, 4, 5, 1, 3, 2, 6, 7};
