@@ -7,10 +7,8 @@
 #include <cstring>
 
 #include <SDL_syswm.h>
-#ifdef SDL_VIDEO_DRIVER_X11
-#include <X11/extensions/Xinerama.h>
-#endif
 
+#include "app/desktop.h"
 #include "app/scene.h"
 #include "camera/camera.h"
 #include "render/render.h"
@@ -72,78 +70,14 @@ static bool unseen() {
     return false;
 }
 
-// A full-screen window covers its monitor, and SDL scales the frame to fit
-// it, once a window manager has acted on the request. With none to act,
-// the window keeps the size it was made with while the frame is still
-// scaled for the whole screen, and only part of it shows: so then the
-// window is given the monitor it stands on here, or the whole screen
-// where the server knows no monitors.
-#ifdef SDL_VIDEO_DRIVER_X11
-static bool managed(Display *display, Window root) {
-    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0, after = 0;
-    unsigned char *value = nullptr;
-    XGetWindowProperty(display, root, check, 0, 1, False, AnyPropertyType, &type, &format, &items,
-                       &after, &value);
-    if (value != nullptr) {
-        XFree(value);
-    }
-    return type != None;
-}
-
-// The monitor that holds the window's top left corner, or else the first.
-static bool monitorof(Display *display, Window window, Window root, XRectangle &area) {
-    int count = 0;
-    XineramaScreenInfo *screens =
-        XineramaIsActive(display) ? XineramaQueryScreens(display, &count) : nullptr;
-    if (screens == nullptr || count == 0) {
-        if (screens != nullptr) {
-            XFree(screens);
-        }
-        return false;
-    }
-    int x = 0, y = 0;
-    Window child = None;
-    XTranslateCoordinates(display, window, root, 0, 0, &x, &y, &child);
-    const XineramaScreenInfo *pick = &screens[0];
-    for (int i = 0; i < count; i++) {
-        const XineramaScreenInfo &s = screens[i];
-        if (x >= s.x_org && x < s.x_org + s.width && y >= s.y_org && y < s.y_org + s.height) {
-            pick = &s;
-            break;
-        }
-    }
-    area = {pick->x_org, pick->y_org, static_cast<unsigned short>(pick->width),
-            static_cast<unsigned short>(pick->height)};
-    XFree(screens);
-    return true;
-}
-#endif
-
-static void fillscreen() {
+// The desktop code follows the show's X window, where SDL made one.
+static void watchdesktop() {
 #ifdef SDL_VIDEO_DRIVER_X11
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (SDL_GetWMInfo(&info) <= 0 || info.subsystem != SDL_SYSWM_X11) {
-        return;
+    if (SDL_GetWMInfo(&info) > 0 && info.subsystem == SDL_SYSWM_X11) {
+        desktopwatch(info.info.x11.window);
     }
-    info.info.x11.lock_func();
-    Display *display = info.info.x11.display;
-    const Window root = DefaultRootWindow(display);
-    const Window window = info.info.x11.window;
-    XRectangle area;
-    XWindowAttributes screen;
-    if (!managed(display, root)) {
-        if (monitorof(display, window, root, area)) {
-            XMoveResizeWindow(display, window, area.x, area.y, area.width, area.height);
-        } else if (XGetWindowAttributes(display, root, &screen)) {
-            XMoveResizeWindow(display, window, 0, 0, screen.width, screen.height);
-        }
-        XSync(display, False);
-    }
-    info.info.x11.unlock_func();
 #endif
 }
 
@@ -167,6 +101,11 @@ static bool reachdisplay() {
 }
 
 static void startvideo() {
+    if (!desktopopen()) {
+        SDL_SetError("the display %s did not answer in %d s", getenv("DISPLAY"),
+                     DISPLAY_ANSWER_SECONDS);
+        fail("Video initialization");
+    }
     for (int tries = 1; !reachdisplay(); tries++) {
         const char *display = getenv("DISPLAY");
         if (tries == DISPLAY_TRIES || display == nullptr || *display == '\0') {
@@ -188,13 +127,14 @@ static void startvideo() {
     if (surface == nullptr) {
         fail("Video mode set");
     }
-    fillscreen();
+    watchdesktop();
     if (SDL_EnableKeyRepeat(KEY_REPEAT_DELAY_MS, KEY_REPEAT_INTERVAL_MS) != 0) {
         fail("Setting keyboard repeat");
     }
 }
 
-// One pass: drain every pending event, step the scene, draw and present.
+// One pass: drain every pending event, the desktop's too, step the scene,
+// draw and present.
 // A quit request ends the loop after its pass has still stepped and drawn,
 // and no event later in the same drain can take it back. While the window
 // is minimised nobody can see the show: a pass then only waits for the next
@@ -210,6 +150,7 @@ static void mainloop() {
         while (SDL_PollEvent(&event)) {
             done |= HandleEvent(&event);
         }
+        desktoppoll();
         calcme();
         drawGLScene();
     }

@@ -1,0 +1,204 @@
+// SPDX-License-Identifier: MIT
+// The desktop around the window, on X. A full-screen window covers its
+// monitor, and SDL scales the frame to fit it, once a window manager has
+// acted on the request. With none to act, the window keeps the size it was
+// made with while the frame is still scaled for the whole screen, and only
+// part of it shows: so then the window is given the monitor it stands on,
+// or the whole screen where the server knows no monitors, at start-up and
+// again whenever the screen, its monitors or the window manager change.
+// SDL owns its own connection; this file's is read only between frames and
+// never waited on, and it asks the server anything only after a change.
+#include "app/desktop.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xinerama.h>
+#include <X11/extensions/Xrandr.h>
+
+static struct {
+    Display *display;
+    Window root;
+    Window window;       // the show's, once SDL has made it
+    Window checkwindow;  // the window manager's EWMH check window, while one is there
+    Atom check;          // _NET_SUPPORTING_WM_CHECK
+} desk;
+
+// XOpenDisplay waits on the server with no limit of its own: it runs on a
+// thread of its own so that start-up can give up on a display that never
+// answers. The process ends soon after, so a thread still waiting is never
+// joined.
+static struct {
+    std::mutex lock;
+    std::condition_variable answered;
+    bool done;
+    Display *display;
+} connecting;
+
+// Windows of other clients can go at any moment: X errors on this
+// connection are expected, and must not reach Xlib's handler, which ends
+// the process. Every request that may fail is made, and synced, inside one.
+static int ignoreerror(Display *, XErrorEvent *) {
+    return 0;
+}
+
+class ErrorTrap {
+public:
+    ErrorTrap() : previous(XSetErrorHandler(ignoreerror)) {}
+    ~ErrorTrap() {
+        XSync(desk.display, False);
+        XSetErrorHandler(previous);
+    }
+    ErrorTrap(const ErrorTrap &) = delete;
+    ErrorTrap &operator=(const ErrorTrap &) = delete;
+
+private:
+    int (*previous)(Display *, XErrorEvent *);
+};
+
+bool desktopopen() {
+    const char *name = getenv("DISPLAY");
+    if (name == nullptr || *name == '\0') {
+        return true;
+    }
+    std::thread([] {
+        Display *display = XOpenDisplay(nullptr);
+        const std::lock_guard<std::mutex> hold(connecting.lock);
+        connecting.display = display;
+        connecting.done = true;
+        connecting.answered.notify_one();
+    }).detach();
+    std::unique_lock<std::mutex> hold(connecting.lock);
+    if (!connecting.answered.wait_for(hold, std::chrono::seconds(DISPLAY_ANSWER_SECONDS),
+                                      [] { return connecting.done; })) {
+        return false;
+    }
+    desk.display = connecting.display;
+    return true;
+}
+
+// The window that `window`'s _NET_SUPPORTING_WM_CHECK names, or None.
+static Window checkof(Window window) {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char *value = nullptr;
+    Window named = None;
+    if (XGetWindowProperty(desk.display, window, desk.check, 0, 1, False, XA_WINDOW, &type, &format,
+                           &items, &after, &value) == Success &&
+        type == XA_WINDOW && format == 32 && items == 1) {
+        named = static_cast<Window>(*reinterpret_cast<unsigned long *>(value));
+    }
+    if (value != nullptr) {
+        XFree(value);
+    }
+    return named;
+}
+
+// A window manager manages the screen when the root's check names a window
+// that exists and names itself; one that has gone leaves a stale name
+// behind. Its check window is watched, so that its end is heard.
+static bool managed() {
+    const ErrorTrap trap;
+    const Window check = checkof(desk.root);
+    const bool live = check != None && checkof(check) == check;
+    if (live && check != desk.checkwindow) {
+        XSelectInput(desk.display, check, StructureNotifyMask);
+    }
+    desk.checkwindow = live ? check : None;
+    return live;
+}
+
+// The monitor that holds the window's top left corner, or else the first.
+static bool monitorof(XRectangle &area) {
+    int count = 0;
+    XineramaScreenInfo *screens =
+        XineramaIsActive(desk.display) ? XineramaQueryScreens(desk.display, &count) : nullptr;
+    if (screens == nullptr || count == 0) {
+        if (screens != nullptr) {
+            XFree(screens);
+        }
+        return false;
+    }
+    int x = 0, y = 0;
+    Window child = None;
+    XTranslateCoordinates(desk.display, desk.window, desk.root, 0, 0, &x, &y, &child);
+    const XineramaScreenInfo *pick = &screens[0];
+    for (int i = 0; i < count; i++) {
+        const XineramaScreenInfo &s = screens[i];
+        if (x >= s.x_org && x < s.x_org + s.width && y >= s.y_org && y < s.y_org + s.height) {
+            pick = &s;
+            break;
+        }
+    }
+    area = {pick->x_org, pick->y_org, static_cast<unsigned short>(pick->width),
+            static_cast<unsigned short>(pick->height)};
+    XFree(screens);
+    return true;
+}
+
+static void fit() {
+    if (managed()) {
+        return;
+    }
+    const ErrorTrap trap;
+    XRectangle area;
+    XWindowAttributes screen, now;
+    if (!monitorof(area)) {
+        if (!XGetWindowAttributes(desk.display, desk.root, &screen)) {
+            return;
+        }
+        area = {0, 0, static_cast<unsigned short>(screen.width),
+                static_cast<unsigned short>(screen.height)};
+    }
+    if (XGetWindowAttributes(desk.display, desk.window, &now) &&
+        (now.x != area.x || now.y != area.y || now.width != area.width ||
+         now.height != area.height)) {
+        XMoveResizeWindow(desk.display, desk.window, area.x, area.y, area.width, area.height);
+    }
+}
+
+// What tells of a change: the root's size and properties (a window manager
+// marks it on arrival), RandR's screen, monitor and output notices, the
+// window manager's check window going, and the show's own window being
+// moved or handed back to the root.
+void desktopwatch(unsigned long window) {
+    if (desk.display == nullptr) {
+        return;
+    }
+    desk.root = DefaultRootWindow(desk.display);
+    desk.window = window;
+    desk.check = XInternAtom(desk.display, "_NET_SUPPORTING_WM_CHECK", False);
+    int eventbase = 0, errorbase = 0;
+    {
+        const ErrorTrap trap;
+        XSelectInput(desk.display, desk.root, StructureNotifyMask | PropertyChangeMask);
+        XSelectInput(desk.display, desk.window, StructureNotifyMask);
+        if (XRRQueryExtension(desk.display, &eventbase, &errorbase)) {
+            XRRSelectInput(
+                desk.display, desk.root,
+                RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
+        }
+    }
+    fit();
+}
+
+void desktoppoll() {
+    if (desk.window == None) {
+        return;
+    }
+    bool changed = false;
+    while (XPending(desk.display) > 0) {
+        XEvent event;
+        XNextEvent(desk.display, &event);
+        changed |= event.type != PropertyNotify || event.xproperty.atom == desk.check;
+    }
+    if (changed) {
+        fit();
+    }
+}

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: MIT
+// The desktop around the window, on X: a small connection of the program's
+// own beside SDL's, through which it hears when the screen, its monitors or
+// the window manager change, and keeps the window on its monitor where no
+// window manager does. app.cpp opens it before SDL starts, hands it the
+// window once the mode is set, and polls it once a pass. Where the show is
+// not on X (no DISPLAY, another driver) every call does nothing.
+#pragma once
+
+// How long a display may take to complete a connection before it counts
+// as not answering.
+constexpr int DISPLAY_ANSWER_SECONDS = 10;
+
+// Opens the connection to the display DISPLAY names. False only when that
+// display took longer than DISPLAY_ANSWER_SECONDS to answer; a display that
+// turns the connection away, or none at all, is left for SDL to report.
+bool desktopopen();
+
+// The X window SDL made for the show: fits it to its monitor unless a
+// window manager looks after it, and follows it from then on.
+void desktopwatch(unsigned long window);
+
+// Once a pass, never blocking: reads what the display has said since and,
+// when the screen, its monitors or the window manager changed, fits the
+// window again unless a window manager looks after it.
+void desktoppoll();
