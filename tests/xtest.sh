@@ -94,6 +94,15 @@ wmstart() {
     wmmarked || stepfail "openbox did not mark the root window in 60 s"
 }
 
+# xorgstart: a real X server that changes modes (Xorg, dummy driver;
+# root only), on 1920x1080, in place of every server and helper before it
+xorgstart() {
+    xstop
+    [ "$(id -u)" -eq 0 ] || { stepfail "Xorg needs root here"; return 1; }
+    xserve "$LOGS/xorg.out" Xorg -config "$(realpath "$(dirname "${BASH_SOURCE[0]}")")/tools/dummy.conf" \
+        -novtswitch -logfile "$LOGS/xorg.log"
+}
+
 # xnested SCREEN...: Xephyr inside this display, with these screens side by
 # side as one desktop (Xinerama) on a black root; DISPLAY names it after
 xnested() {
