@@ -123,7 +123,9 @@ static void startvideo() {
     }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_WM_SetCaption(TITLE, TITLE);
+    desktopnudgestart();
     surface = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, videoFlags);
+    desktopnudgestop();
     if (surface == nullptr) {
         fail("Video mode set");
     }
@@ -133,26 +135,28 @@ static void startvideo() {
     }
 }
 
+// While the window is minimised nobody can see the show: then only events
+// are waited for, and the show goes on from the same frame once it is back.
+static void sleepunseen() {
+    while (!done && (SDL_GetAppState() & SDL_APPACTIVE) == 0 && SDL_WaitEvent(&event)) {
+        done |= HandleEvent(&event);
+    }
+}
+
 // One pass: drain every pending event, the desktop's too, step the scene,
-// draw and present.
+// draw and present, then sleep while unseen. The first frame is drawn
+// whatever the window system has said by then.
 // A quit request ends the loop after its pass has still stepped and drawn,
-// and no event later in the same drain can take it back. While the window
-// is minimised nobody can see the show: a pass then only waits for the next
-// event, and the show goes on from the same frame once it is back.
+// and no event later in the same drain can take it back.
 static void mainloop() {
     while (!done) {
-        if ((SDL_GetAppState() & SDL_APPACTIVE) == 0) {
-            if (SDL_WaitEvent(&event)) {
-                done |= HandleEvent(&event);
-            }
-            continue;
-        }
         while (SDL_PollEvent(&event)) {
             done |= HandleEvent(&event);
         }
         desktoppoll();
         calcme();
         drawGLScene();
+        sleepunseen();
     }
 }
 

@@ -6,8 +6,9 @@
 // part of it shows: so then the window is given the monitor it stands on,
 // or the whole screen where the server knows no monitors, at start-up and
 // again whenever the screen, its monitors or the window manager change.
-// SDL owns its own connection; this file's is read only between frames and
-// never waited on, and it asks the server anything only after a change.
+// SDL owns its own connection. This file's is opened with a deadline,
+// read only between frames and never waited on there, and it asks the
+// server anything only after a change.
 #include "app/desktop.h"
 
 #include <chrono>
@@ -39,6 +40,16 @@ static struct {
     bool done;
     Display *display;
 } connecting;
+
+// The thread that wakes a stalled window manager while SDL waits on it, and
+// what tells it to stop. It uses only this file's connection, which nothing
+// else touches meanwhile.
+static struct {
+    std::thread thread;
+    std::mutex lock;
+    std::condition_variable stop;
+    bool stopping;
+} nudging;
 
 // Windows of other clients can go at any moment: X errors on this
 // connection are expected, and must not reach Xlib's handler, which ends
@@ -80,6 +91,44 @@ bool desktopopen() {
     }
     desk.display = connecting.display;
     return true;
+}
+
+// A window manager listens to the root window's properties: one that
+// changes and goes again leaves nothing behind but wakes it. The root is
+// always there and the property is the program's own, so this cannot fail.
+static void nudge() {
+    const Window root = DefaultRootWindow(desk.display);
+    const Atom wake = XInternAtom(desk.display, "_CUBEBLOOM_WAKE", False);
+    const unsigned char none[1] = {};
+    XChangeProperty(desk.display, root, wake, XA_CARDINAL, 8, PropModeReplace, none, 0);
+    XDeleteProperty(desk.display, root, wake);
+    XFlush(desk.display);
+}
+
+void desktopnudgestart() {
+    if (desk.display == nullptr) {
+        return;
+    }
+    nudging.stopping = false;
+    nudging.thread = std::thread([] {
+        std::unique_lock<std::mutex> hold(nudging.lock);
+        while (!nudging.stop.wait_for(hold, std::chrono::milliseconds(NUDGE_MS),
+                                      [] { return nudging.stopping; })) {
+            nudge();
+        }
+    });
+}
+
+void desktopnudgestop() {
+    if (!nudging.thread.joinable()) {
+        return;
+    }
+    {
+        const std::lock_guard<std::mutex> hold(nudging.lock);
+        nudging.stopping = true;
+    }
+    nudging.stop.notify_one();
+    nudging.thread.join();
 }
 
 // The window that `window`'s _NET_SUPPORTING_WM_CHECK names, or None.

@@ -16,6 +16,16 @@ constexpr int DISPLAY_ANSWER_SECONDS = 10;
 // turns the connection away, or none at all, is left for SDL to report.
 bool desktopopen();
 
+// SDL_SetVideoMode waits, with no limit, until a window manager shows the
+// new window. One that stalls with that request unread in its queue goes
+// on only when it hears something else: while the mode is being set, a
+// property of the root window is touched every NUDGE_MS, which wakes it.
+// app.cpp calls desktopnudgestart right before SDL_SetVideoMode and
+// desktopnudgestop right after.
+constexpr int NUDGE_MS = 500;
+void desktopnudgestart();
+void desktopnudgestop();
+
 // The X window SDL made for the show: fits it to its monitor unless a
 // window manager looks after it, and follows it from then on.
 void desktopwatch(unsigned long window);

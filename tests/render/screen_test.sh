@@ -62,6 +62,34 @@ for case in "800x600 none 800x600+0+0" "1280x1024 none 1280x960+0+32" \
     kill -CONT "$APP_PID"
 done
 
+# A window manager that stalls right after it marks the root window, and
+# goes on while the show waits for it to show the window, must still get
+# the first frame drawn (SDL waits for the window with no limit).
+# wmstall: openbox, stopped the moment its mark is there
+wmstall() {
+    openbox >"$LOGS/openbox.log" 2>&1 &
+    HELPER_PIDS+=($!)
+    local end=$(($(now) + 60000000))
+    until wmmarked; do
+        [ "$(now)" -lt "$end" ] || { stepfail "openbox did not mark the root window in 60 s"; return 1; }
+    done
+    kill -STOP "${HELPER_PIDS[-1]}"
+}
+firstcomes() {
+    waitfor 30 stoppedorgone || { stepfail "the program did not stop after frame 1 in 30 s"; return 1; }
+    alive || { appwait 0; stepfail "the program ended before frame 1, status $STATUS"; }
+}
+newcase stalled-window-manager
+for round in 1 2 3; do
+    check "an X server answers, openbox stalls at start ($round)" eval 'xstart 800x600x24 && wmstall' &&
+        check "starts while openbox stalls ($round)" appstart LD_PRELOAD="$XHOOK" CUBEBLOOM_STOP_AT=1 ||
+        continue
+    sleep 0.3  # openbox goes on while the show waits for its window
+    kill -CONT "${HELPER_PIDS[-1]}"
+    check "the first frame comes once openbox goes on ($round)" firstcomes
+    kill -9 "$APP_PID"
+done
+
 # The show goes on, on the wide desktop under openbox.
 newcase wide-desktop
 check "an X server and openbox are up" eval 'xstart 1920x1080x24 && wmstart'
