@@ -3,9 +3,9 @@
 # same three colours. On every size, with a window manager or none, the
 # whole 4:3 frame shows as large as fits, centred, between black bars; on
 # two monitors side by side, on the one it starts on. On a wide desktop
-# with a window manager the pointer is hidden over the show, a minimised
-# show sleeps and wakes again, and the desktop keeps its resolution and
-# pointer.
+# with a window manager the pointer is hidden over the show, a show that
+# is minimised or on another desktop sleeps and wakes again, and the
+# desktop keeps its resolution and pointer.
 . "$(dirname "$0")/../xtest.sh"
 
 # only16 FILE: no colour but the three a 16-bit screen shows, none blended
@@ -93,7 +93,8 @@ done
 # The show goes on, on the wide desktop under openbox.
 newcase wide-desktop
 check "an X server and openbox are up" eval 'xstart 1920x1080x24 && wmstart'
-check "starts on the wide desktop" appstart
+COUNTED=(LD_PRELOAD="$XHOOK" CUBEBLOOM_FRAMES="$LOGS/frames")
+check "starts on the wide desktop" appstart "${COUNTED[@]}"
 cpu() { awk '{print $14 + $15}' "/proc/$APP_PID/stat"; }  # clock ticks, all threads
 hidden() { xclient "$XPROBE" cursor; [ $? = 1 ]; }
 xdotool mousemove 960 540
@@ -102,12 +103,15 @@ check "a wave shows" waveshot "$LOGS/wave.png" &&
     check "the bars stay black while waves run" test "$(convert "$LOGS/wave.png" -crop 240x1080+0+0 \
         +repage -format %k info:-)$(convert "$LOGS/wave.png" -crop 240x1080+1680+0 +repage -format %k info:-)" = 11
 
-# A show that sleeps takes at most a clock tick in 2 s; one that draws takes
-# a core's worth.
+# A show that sleeps swaps no frame and takes at most a clock tick in 2 s;
+# one that draws takes a core's worth.
+frames() { tr -d ' ' <"$LOGS/frames"; }
 asleep() {
-    local before
-    before=$(cpu) && sleep 2 && [ $(($(cpu) - before)) -le 1 ]
+    local before count
+    before=$(cpu) count=$(frames) && sleep 2 && [ $(($(cpu) - before)) -le 1 ] &&
+        [ "$(frames)" = "$count" ]
 }
+draws() { local count; count=$(frames) && sleep 0.5 && [ "$(frames)" -gt "$count" ]; }
 moves() { xclient import -window root "$LOGS/back2.png" && differ "$LOGS/back1.png" "$LOGS/back2.png"; }
 xdotool windowminimize "$(appwindow)"
 check "minimised, it sleeps" waitfor 60 asleep
@@ -115,12 +119,20 @@ xdotool windowactivate "$(appwindow)"
 check "restored, the show goes on" eval 'waveshot "$LOGS/back1.png" && waitfor 60 moves'
 xdotool windowminimize "$(appwindow)"
 check "minimised again, it sleeps again" waitfor 60 asleep
+xdotool windowactivate "$(appwindow)"
+check "restored again, it draws" waitfor 60 draws
+xdotool set_desktop 1
+check "on another desktop, it sleeps" waitfor 60 asleep
+xdotool set_desktop 0
+check "back on its desktop, it draws again" waitfor 60 draws
+xdotool windowminimize "$(appwindow)"
+check "minimised once more, it sleeps" waitfor 60 asleep
 xclient "$XPROBE" close "$(appwindow)"
 appwait 30
 check "minimised, the close request ends it, status 0" test "$STATUS" = 0
 # a window can only be minimised once the window manager has shown it
 shown() { xclient xwininfo -id "$(appwindow)" | grep -q 'Map State: IsViewable'; }
-check "starts again, and shows" eval 'appstart && waitfor 60 shown'
+check "starts again, and shows" eval 'appstart "${COUNTED[@]}" && waitfor 60 shown'
 xdotool windowminimize "$(appwindow)"
 check "minimised, the new show sleeps" waitfor 60 asleep
 kill -TERM "$APP_PID"

@@ -3,23 +3,38 @@
 // the program unchanged unless asked:
 //   CUBEBLOOM_STOP_AT=N     stop the process (SIGSTOP) right after frame N
 //                           is swapped, so a screenshot can catch it
+//   CUBEBLOOM_FRAMES=FILE   keep the count of frames swapped so far in FILE
 //   CUBEBLOOM_REFUSE_X=N    the first N connects to an X server's socket
 //                           fail with EAGAIN, as a busy server's can
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <unistd.h>
 
 static long frames, refused;
+static int countfile = -1;
 
 void SDL_GL_SwapBuffers(void) {
     ((void (*)(void))dlsym(RTLD_NEXT, "SDL_GL_SwapBuffers"))();
+    frames++;
+    const char *count = getenv("CUBEBLOOM_FRAMES");
+    if (count != NULL && countfile < 0) {
+        countfile = open(count, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    }
+    if (countfile >= 0) {
+        char text[24];
+        const int length = snprintf(text, sizeof text, "%20ld\n", frames);
+        (void)!pwrite(countfile, text, (size_t)length, 0);
+    }
     const char *stop = getenv("CUBEBLOOM_STOP_AT");
-    if (stop != NULL && ++frames == atol(stop)) {
+    if (stop != NULL && frames == atol(stop)) {
         raise(SIGSTOP);
     }
 }
