@@ -49,6 +49,7 @@ static struct {
     std::mutex lock;
     std::condition_variable stop;
     bool stopping;
+    Atom wake;  // the root window property it touches
 } nudging;
 
 // Windows of other clients can go at any moment: X errors on this
@@ -77,6 +78,7 @@ bool desktopopen() {
     if (name == nullptr || *name == '\0') {
         return true;
     }
+    connecting.done = false;
     std::thread([] {
         Display *display = XOpenDisplay(nullptr);
         const std::lock_guard<std::mutex> hold(connecting.lock);
@@ -98,10 +100,9 @@ bool desktopopen() {
 // always there and the property is the program's own, so this cannot fail.
 static void nudge() {
     const Window root = DefaultRootWindow(desk.display);
-    const Atom wake = XInternAtom(desk.display, "_CUBEBLOOM_WAKE", False);
     const unsigned char none[1] = {};
-    XChangeProperty(desk.display, root, wake, XA_CARDINAL, 8, PropModeReplace, none, 0);
-    XDeleteProperty(desk.display, root, wake);
+    XChangeProperty(desk.display, root, nudging.wake, XA_CARDINAL, 8, PropModeReplace, none, 0);
+    XDeleteProperty(desk.display, root, nudging.wake);
     XFlush(desk.display);
 }
 
@@ -109,6 +110,7 @@ void desktopnudgestart() {
     if (desk.display == nullptr) {
         return;
     }
+    nudging.wake = XInternAtom(desk.display, "_CUBEBLOOM_WAKE", False);
     nudging.stopping = false;
     nudging.thread = std::thread([] {
         std::unique_lock<std::mutex> hold(nudging.lock);
@@ -216,7 +218,12 @@ static void fit() {
 // marks it on arrival), RandR's screen, monitor and output notices, the
 // window manager's check window going, and the show's own window being
 // moved or handed back to the root.
+// A display that turned this file's first connection away has since let
+// SDL in, so it is asked once more.
 void desktopwatch(unsigned long window) {
+    if (desk.display == nullptr) {
+        desktopopen();
+    }
     if (desk.display == nullptr) {
         return;
     }
