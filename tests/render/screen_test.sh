@@ -65,15 +65,22 @@ done
 # A window manager that stalls right after it marks the root window, and
 # goes on while the show waits for it to show the window, must still get
 # the first frame drawn (SDL waits for the window with no limit).
-# wmstall: openbox, stopped the moment its mark is there
+# wmstall: openbox, stopped the moment its mark is there. Stopped while it
+# holds the server grabbed, it would stall every client, the test's own
+# too: then it goes on a moment and is stopped again, until the server
+# answers.
 wmstall() {
     openbox >"$LOGS/openbox.log" 2>&1 &
     HELPER_PIDS+=($!)
-    local end=$(($(now) + 60000000))
+    local end=$(($(now) + 60000000)) wm=${HELPER_PIDS[-1]}
     until wmmarked; do
         [ "$(now)" -lt "$end" ] || { stepfail "openbox did not mark the root window in 60 s"; return 1; }
     done
-    kill -STOP "${HELPER_PIDS[-1]}"
+    kill -STOP "$wm"
+    until timeout 2 xdpyinfo >/dev/null 2>&1; do
+        [ "$(now)" -lt "$end" ] || { stepfail "the server did not answer with openbox stopped"; return 1; }
+        kill -CONT "$wm" && sleep 0.05 && kill -STOP "$wm"
+    done
 }
 firstcomes() {
     waitfor 30 stoppedorgone || { stepfail "the program did not stop after frame 1 in 30 s"; return 1; }
