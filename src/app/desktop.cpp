@@ -43,12 +43,12 @@ static struct {
 
 // The thread that wakes a stalled window manager while SDL waits on it, and
 // what tells it to stop. It uses only this file's connection, which nothing
-// else touches meanwhile.
+// else touches meanwhile. It is detached, so that an exit while it runs (an
+// X server gone in the middle of the mode set) ends the process plainly.
 static struct {
-    std::thread thread;
     std::mutex lock;
-    std::condition_variable stop;
-    bool stopping;
+    std::condition_variable changed;
+    bool running, stopping;
     Atom wake;  // the root window property it touches
 } nudging;
 
@@ -111,26 +111,24 @@ void desktopnudgestart() {
         return;
     }
     nudging.wake = XInternAtom(desk.display, "_CUBEBLOOM_WAKE", False);
+    nudging.running = true;
     nudging.stopping = false;
-    nudging.thread = std::thread([] {
+    std::thread([] {
         std::unique_lock<std::mutex> hold(nudging.lock);
-        while (!nudging.stop.wait_for(hold, std::chrono::milliseconds(NUDGE_MS),
-                                      [] { return nudging.stopping; })) {
+        while (!nudging.changed.wait_for(hold, std::chrono::milliseconds(NUDGE_MS),
+                                         [] { return nudging.stopping; })) {
             nudge();
         }
-    });
+        nudging.running = false;
+        nudging.changed.notify_all();
+    }).detach();
 }
 
 void desktopnudgestop() {
-    if (!nudging.thread.joinable()) {
-        return;
-    }
-    {
-        const std::lock_guard<std::mutex> hold(nudging.lock);
-        nudging.stopping = true;
-    }
-    nudging.stop.notify_one();
-    nudging.thread.join();
+    std::unique_lock<std::mutex> hold(nudging.lock);
+    nudging.stopping = true;
+    nudging.changed.notify_all();
+    nudging.changed.wait(hold, [] { return !nudging.running; });
 }
 
 // The window that `window`'s _NET_SUPPORTING_WM_CHECK names, or None.
