@@ -53,7 +53,7 @@ fi
 # The server takes connections but never answers them.
 newcase display-does-not-answer
 stoppedstart() {
-    env "$CUBEBLOOM" >"$LOGS/app.out" 2>"$LOGS/app.err" &
+    "$CUBEBLOOM" >"$LOGS/app.out" 2>"$LOGS/app.err" &
     track $!
 }
 # the second thread is the one waiting on the display
