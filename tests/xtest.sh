@@ -85,10 +85,14 @@ differ() {
 wmmarked() { xclient xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
 wmupordead() { wmmarked || ! kill -0 "${HELPER_PIDS[-1]}" 2>/dev/null; }
 
-# wmstart: openbox on this display, managing it once it marks the root window
-wmstart() {
+wmlaunch() {  # openbox on this display, in the background, logged, stopped on exit
     openbox >"$LOGS/openbox.log" 2>&1 &
     HELPER_PIDS+=($!)
+}
+
+# wmstart: openbox on this display, managing it once it marks the root window
+wmstart() {
+    wmlaunch
     waitfor 60 wmupordead
     kill -0 "${HELPER_PIDS[-1]}" 2>/dev/null || { stepfail "openbox ended"; return 1; }
     wmmarked || stepfail "openbox did not mark the root window in 60 s"

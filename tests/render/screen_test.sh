@@ -70,8 +70,7 @@ done
 # too: then it goes on a moment and is stopped again, until the server
 # answers.
 wmstall() {
-    openbox >"$LOGS/openbox.log" 2>&1 &
-    HELPER_PIDS+=($!)
+    wmlaunch
     local end=$(($(now) + 60000000)) wm=${HELPER_PIDS[-1]}
     until wmmarked; do
         [ "$(now)" -lt "$end" ] || { stepfail "openbox did not mark the root window in 60 s"; return 1; }
