@@ -30,6 +30,9 @@ static const char *const UNSEEN_DRIVERS[] = {"offscreen", "dummy"};
 static constexpr int DISPLAY_TRIES = 5;
 static constexpr Uint32 DISPLAY_RETRY_MS = 50;
 static constexpr size_t ERROR_TEXT = 256;
+// How long an unseen show may take to hear a key, the close request or the
+// window coming back that only SDL sees.
+static constexpr int UNSEEN_WAIT_MS = 100;
 
 static int done;
 static SDL_Surface *surface;
@@ -135,11 +138,21 @@ static void startvideo() {
     }
 }
 
-// While the window is minimised nobody can see the show: then only events
-// are waited for, and the show goes on from the same frame once it is back.
+// While nobody can see the show (SDL says the window is not active, or the
+// window manager says it keeps it out of sight) no frame is drawn: events
+// are read, the desktop is waited on for at most UNSEEN_WAIT_MS at a time,
+// and the show goes on from the same frame once it is seen.
+static bool seen() {
+    return (SDL_GetAppState() & SDL_APPACTIVE) != 0 && !desktophidden();
+}
+
 static void sleepunseen() {
-    while (!done && (SDL_GetAppState() & SDL_APPACTIVE) == 0 && SDL_WaitEvent(&event)) {
-        done |= HandleEvent(&event);
+    while (!done && !seen()) {
+        if (SDL_PollEvent(&event)) {
+            done |= HandleEvent(&event);
+        } else {
+            desktopwait(UNSEEN_WAIT_MS);
+        }
     }
 }
 

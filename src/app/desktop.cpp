@@ -6,6 +6,9 @@
 // part of it shows: so then the window is given the monitor it stands on,
 // or the whole screen where the server knows no monitors, at start-up and
 // again whenever the screen, its monitors or the window manager change.
+// A window manager that hides a window without unmapping it says so in the
+// window's WM_STATE or _NET_WM_STATE, which this file follows for the main
+// loop's sleep.
 // SDL owns its own connection. This file's is opened with a deadline,
 // read only between frames and never waited on there, and it asks the
 // server anything only after a change.
@@ -17,10 +20,16 @@
 #include <mutex>
 #include <thread>
 
+#include <poll.h>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xinerama.h>
 #include <X11/extensions/Xrandr.h>
+
+// _NET_WM_STATE holds a handful of states; more than this many is not a
+// window manager's doing, and the rest are not looked at.
+constexpr long HIDDEN_STATE_ITEMS = 32;
 
 static struct {
     Display *display;
@@ -28,6 +37,8 @@ static struct {
     Window window;       // the show's, once SDL has made it
     Window checkwindow;  // the window manager's EWMH check window, while one is there
     Atom check;          // _NET_SUPPORTING_WM_CHECK
+    Atom wmstate, netwmstate, netwmhidden;
+    bool hidden;  // the window manager keeps the window out of sight
 } desk;
 
 // XOpenDisplay waits on the server with no limit of its own: it runs on a
@@ -212,10 +223,57 @@ static void fit() {
     }
 }
 
+// The first item of the show's 32-bit property, or `none` where it has no
+// such property.
+static long firstitem(Atom property, long none) {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char *value = nullptr;
+    long first = none;
+    if (XGetWindowProperty(desk.display, desk.window, property, 0, 1, False, AnyPropertyType, &type,
+                           &format, &items, &after, &value) == Success &&
+        format == 32 && items > 0) {
+        first = *reinterpret_cast<long *>(value);
+    }
+    if (value != nullptr) {
+        XFree(value);
+    }
+    return first;
+}
+
+// Whether the show's atom list holds `find`.
+static bool hasitem(Atom property, long find) {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char *value = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(desk.display, desk.window, property, 0, HIDDEN_STATE_ITEMS, False,
+                           XA_ATOM, &type, &format, &items, &after, &value) == Success &&
+        format == 32) {
+        const long *list = reinterpret_cast<long *>(value);
+        for (unsigned long i = 0; i < items; i++) {
+            found |= list[i] == find;
+        }
+    }
+    if (value != nullptr) {
+        XFree(value);
+    }
+    return found;
+}
+
+static void readhidden() {
+    const ErrorTrap trap;
+    desk.hidden = firstitem(desk.wmstate, NormalState) == IconicState ||
+                  hasitem(desk.netwmstate, static_cast<long>(desk.netwmhidden));
+}
+
 // What tells of a change: the root's size and properties (a window manager
 // marks it on arrival), RandR's screen, monitor and output notices, the
 // window manager's check window going, and the show's own window being
-// moved or handed back to the root.
+// moved or handed back to the root. What tells it is hidden: its window
+// manager states.
 // A display that turned this file's first connection away has since let
 // SDL in, so it is asked once more.
 void desktopwatch(unsigned long window) {
@@ -228,11 +286,14 @@ void desktopwatch(unsigned long window) {
     desk.root = DefaultRootWindow(desk.display);
     desk.window = window;
     desk.check = XInternAtom(desk.display, "_NET_SUPPORTING_WM_CHECK", False);
+    desk.wmstate = XInternAtom(desk.display, "WM_STATE", False);
+    desk.netwmstate = XInternAtom(desk.display, "_NET_WM_STATE", False);
+    desk.netwmhidden = XInternAtom(desk.display, "_NET_WM_STATE_HIDDEN", False);
     int eventbase = 0, errorbase = 0;
     {
         const ErrorTrap trap;
         XSelectInput(desk.display, desk.root, StructureNotifyMask | PropertyChangeMask);
-        XSelectInput(desk.display, desk.window, StructureNotifyMask);
+        XSelectInput(desk.display, desk.window, StructureNotifyMask | PropertyChangeMask);
         if (XRRQueryExtension(desk.display, &eventbase, &errorbase)) {
             XRRSelectInput(
                 desk.display, desk.root,
@@ -240,19 +301,46 @@ void desktopwatch(unsigned long window) {
         }
     }
     fit();
+    readhidden();
 }
 
 void desktoppoll() {
     if (desk.window == None) {
         return;
     }
-    bool changed = false;
+    bool changed = false, restated = false;
     while (XPending(desk.display) > 0) {
         XEvent event;
         XNextEvent(desk.display, &event);
-        changed |= event.type != PropertyNotify || event.xproperty.atom == desk.check;
+        const XPropertyEvent &property = event.xproperty;
+        if (event.type != PropertyNotify) {
+            changed = true;
+        } else if (property.window == desk.window) {
+            restated |= property.atom == desk.wmstate || property.atom == desk.netwmstate;
+        } else {
+            changed |= property.atom == desk.check;
+        }
     }
     if (changed) {
         fit();
     }
+    if (restated) {
+        readhidden();
+    }
+}
+
+bool desktophidden() {
+    return desk.hidden;
+}
+
+void desktopwait(int ms) {
+    if (desk.window == None) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        return;
+    }
+    if (XPending(desk.display) == 0) {
+        pollfd connection = {ConnectionNumber(desk.display), POLLIN, 0};
+        poll(&connection, 1, ms);
+    }
+    desktoppoll();
 }

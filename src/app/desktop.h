@@ -34,3 +34,12 @@ void desktopwatch(unsigned long window);
 // when the screen, its monitors or the window manager changed, fits the
 // window again unless a window manager looks after it.
 void desktoppoll();
+
+// True while the window manager says the window is out of sight: iconic in
+// WM_STATE, or _NET_WM_STATE_HIDDEN. Some keep a window on a workspace not
+// shown mapped, and say so only there, where SDL does not look.
+bool desktophidden();
+
+// Waits until the display says something or `ms` pass, then polls it as
+// desktoppoll does. app.cpp sleeps in it while the show is unseen.
+void desktopwait(int ms);

@@ -5,7 +5,8 @@
 # two monitors side by side, on the one it starts on. On a wide desktop
 # with a window manager the pointer is hidden over the show, a show that
 # is minimised or on another desktop sleeps and wakes again, and the
-# desktop keeps its resolution and pointer.
+# desktop keeps its resolution and pointer. A window marked iconic but
+# left mapped sleeps too.
 . "$(dirname "$0")/../xtest.sh"
 
 # only16 FILE: no colour but the three a 16-bit screen shows, none blended
@@ -111,7 +112,7 @@ check "a wave shows" waveshot "$LOGS/wave.png" &&
 
 # A show that sleeps swaps no frame and takes at most a clock tick in 2 s;
 # one that draws takes a core's worth.
-frames() { tr -d ' ' <"$LOGS/frames"; }
+frames() { tr -d ' ' 2>/dev/null <"$LOGS/frames"; }
 asleep() {
     local before count
     before=$(cpu) count=$(frames) && sleep 2 && [ $(($(cpu) - before)) -le 1 ] &&
@@ -146,4 +147,19 @@ appwait 30
 check "minimised, SIGTERM ends it, status 0" test "$STATUS" = 0
 check "the desktop keeps its resolution" test "$(xdotool getdisplaygeometry)" = "1920 1080"
 check "the pointer is visible again" xclient "$XPROBE" cursor
+
+# Some window managers keep a window on a workspace not shown mapped, and
+# only mark it iconic in WM_STATE; this stands in for one.
+newcase iconic-but-mapped
+wmstate() { xclient xprop -id "$(appwindow)" -f WM_STATE 32c -set WM_STATE "$1"; }
+check "an X server answers" xstart 1024x768x24 &&
+    check "starts with nothing managing its window" \
+        appstart LD_PRELOAD="$XHOOK" CUBEBLOOM_FRAMES="$LOGS/frames" &&
+    check "it draws" waitfor 60 draws &&
+    check "marked iconic, it sleeps" eval 'wmstate 3 && waitfor 60 asleep' &&
+    check "marked normal, it draws again" eval 'wmstate 1 && waitfor 60 draws' &&
+    check "marked iconic again, it sleeps again" eval 'wmstate 3 && waitfor 60 asleep'
+kill -TERM "$APP_PID"
+appwait 30
+check "marked iconic, SIGTERM ends it, status 0" test "$STATUS" = 0
 finish
