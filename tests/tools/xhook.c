@@ -4,9 +4,13 @@
 //   CUBEBLOOM_STOP_AT=N     stop the process (SIGSTOP) right after frame N
 //                           is swapped, so a screenshot can catch it
 //   CUBEBLOOM_FRAMES=FILE   keep the count of frames swapped so far in FILE
+//   CUBEBLOOM_EVENTS=FILE   write each key press, focus or visibility change
+//                           and quit request the program takes into FILE,
+//                           one a line, after the frame count it came at
 //   CUBEBLOOM_REFUSE_X=N    the first N connects to an X server's socket
 //                           fail with EAGAIN, as a busy server's can
 #define _GNU_SOURCE
+#include <SDL.h>
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -20,6 +24,7 @@
 
 static long frames, refused;
 static int countfile = -1;
+static FILE *eventfile;
 
 void SDL_GL_SwapBuffers(void) {
     ((void (*)(void))dlsym(RTLD_NEXT, "SDL_GL_SwapBuffers"))();
@@ -37,6 +42,32 @@ void SDL_GL_SwapBuffers(void) {
     if (stop != NULL && frames == atol(stop)) {
         raise(SIGSTOP);
     }
+}
+
+static int logevent(int taken, const SDL_Event *event) {
+    const char *name = getenv("CUBEBLOOM_EVENTS");
+    if (!taken || event == NULL || name == NULL) {
+        return taken;
+    }
+    if (eventfile == NULL && (eventfile = fopen(name, "we")) == NULL) {
+        return taken;
+    }
+    if (event->type == SDL_KEYDOWN) {
+        fprintf(eventfile, "%ld key %s\n", frames, SDL_GetKeyName(event->key.keysym.sym));
+    } else if (event->type == SDL_ACTIVEEVENT) {
+        fprintf(eventfile, "%ld active gain=%d state=%s%s%s\n", frames, event->active.gain,
+                event->active.state & SDL_APPMOUSEFOCUS ? "mouse," : "",
+                event->active.state & SDL_APPINPUTFOCUS ? "input," : "",
+                event->active.state & SDL_APPACTIVE ? "active," : "");
+    } else if (event->type == SDL_QUIT) {
+        fprintf(eventfile, "%ld quit\n", frames);
+    }
+    fflush(eventfile);
+    return taken;
+}
+
+int SDL_PollEvent(SDL_Event *event) {
+    return logevent(((int (*)(SDL_Event *))dlsym(RTLD_NEXT, "SDL_PollEvent"))(event), event);
 }
 
 // X sockets live under .X11-unix, on the file system or (leading NUL) in
