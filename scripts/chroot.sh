@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
-# Sourced by scripts/distros.sh, scripts/arches.sh and
-# scripts/clean-install.sh (as root): minimal Debian installs in folders of
+# Sourced by scripts/distros.sh, scripts/arches.sh, scripts/desktops.sh
+# and scripts/clean-install.sh (as root): minimal Debian installs in folders of
 # build/, from the mirror that this machine's apt already uses, of this
 # machine's architecture or another one (emulated by qemu-user-static where
 # this machine cannot run it), with what a program inside needs mounted.
@@ -115,6 +115,15 @@ chrootcleanup() {
 trap chrootcleanup EXIT
 trap 'exit 130' INT TERM
 
+# The versions of an install's tools and stack, read inside it:
+# g++|CMake|sdl12-compat|what it runs on|Mesa|clang-tidy
+VERSIONS='v() { dpkg-query -W -f="\${source:Package} \${source:Version}\n" 2>/dev/null |
+    awk -v s="$1" "\$1 == s {print \$2; exit}"; }
+printf "%s|%s|%s|%s|%s|%s\n" "$(g++ -dumpfullversion 2>/dev/null)" \
+    "$(cmake --version 2>/dev/null | awk "NR == 1 {print \$3}")" "$(v sdl12-compat)" \
+    "$(if [ -n "$(v sdl2-compat)" ]; then echo "sdl2-compat $(v sdl2-compat) on SDL3 $(v libsdl3)"; else echo "SDL2 $(v libsdl2)"; fi)" \
+    "$(v mesa)" "$(clang-tidy --version 2>/dev/null | awk "/version/ {print \$NF; exit}")"'
+
 # inside [-u USER] DIR COMMAND: run a shell command in DIR as root, or as
 # USER, as on a fresh login
 inside() {
@@ -123,6 +132,6 @@ inside() {
         user=$2 home=/home/$2
         shift 2
     fi
-    chroot --userspec="$user:$user" "$1" env -i HOME="$home" TERM=dumb LANG=C.UTF-8 \
+    chroot --userspec="$user:" "$1" env -i HOME="$home" TERM=dumb LANG=C.UTF-8 \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin bash -c "$2"
 }

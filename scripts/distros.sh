@@ -18,14 +18,6 @@ top=$PWD/build/distros
 mkdir -p "$top"
 git bundle create "$top/cubebloom.bundle" HEAD 2>/dev/null
 
-# The versions a row shows, read inside an install.
-VERSIONS='v() { dpkg-query -W -f="\${source:Package} \${source:Version}\n" 2>/dev/null |
-    awk -v s="$1" "\$1 == s {print \$2; exit}"; }
-printf "%s|%s|%s|%s|%s|%s\n" "$(g++ -dumpfullversion 2>/dev/null)" \
-    "$(cmake --version 2>/dev/null | awk "NR == 1 {print \$3}")" "$(v sdl12-compat)" \
-    "$(if [ -n "$(v sdl2-compat)" ]; then echo "sdl2-compat $(v sdl2-compat) on SDL3 $(v libsdl3)"; else echo "SDL2 $(v libsdl2)"; fi)" \
-    "$(v mesa)" "$(clang-tidy --version 2>/dev/null | awk "/version/ {print \$NF; exit}")"'
-
 rows=() failed=0
 for release in "${releases[@]}"; do
     root=$top/$release

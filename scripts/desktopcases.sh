@@ -1,0 +1,338 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Run by scripts/desktops.sh, as an unprivileged user: the show under each
+# desktop this system has, started headless (sway, weston and GNOME Shell,
+# through XWayland and natively; openbox and xfwm4 on Xvfb), one case each.
+# Prints one row a case, fields split by "|", and keeps each case's logs
+# and screenshots in TOP/CASE. Needs CUBEBLOOM, XHOOK and XPROBE.
+#   scripts/desktopcases.sh TOP [DESKTOP...]
+#   (DESKTOP: openbox xfwm4 sway weston gnome; by default all of them)
+TOP=$1
+shift
+DESKTOPS=(openbox xfwm4 sway weston gnome)
+[ $# -eq 0 ] || DESKTOPS=("$@")
+. "$(dirname "$0")/xsession.sh"
+export XDG_CACHE_HOME=$TOP/cache HOME=$TOP/home
+mkdir -p "$XDG_CACHE_HOME" "$HOME"
+unset DISPLAY WAYLAND_DISPLAY SDL_VIDEODRIVER
+
+OUTPUT=1920x1080
+FRAME=1440x1080+240+0  # the 4:3 frame, centred
+SAMPLE=5               # seconds a CPU figure spans
+TICKS=$(getconf CLK_TCK)
+
+# ---- what each desktop offers: every start_DESKTOP defines these -------
+# shot FILE, hide, show, close, key KEY; a step a desktop cannot take is a
+# function that fails with its reason on standard output.
+cannot() { echo "$*"; return 1; }
+
+say() { echo "$*" >&2; }
+note() { echo "$*" >>"$LOGS/steps.log"; }
+
+# ---- X window managers on Xvfb -----------------------------------------
+xwm() {  # xwm COMMAND...: a window manager on a fresh Xvfb
+    xstart "${OUTPUT}x24" || return 1
+    "$@" >"$LOGS/wm.log" 2>&1 &
+    HELPER_PIDS+=($!)
+    waitfor 30 eval 'xdotool getdisplaygeometry >/dev/null && xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
+        { note "the window manager did not mark the root window in 30 s"; return 1; }
+    shot() { xclient import -window root -depth 8 "$1"; }
+    hide() { xdotool set_desktop 1; }
+    show() { xdotool set_desktop 0; }
+    close() { waitfor 10 managed && xclient "$XPROBE" close "$(appwindow)"; }
+    key() { xdotool key "$1"; }
+}
+start_openbox() { VERSION=$(openbox --version | awk 'NR == 1 {print $2}'); xwm openbox; }
+start_xfwm4() {
+    VERSION=$(dpkg-query -W -f '${Version}' xfwm4) VERSION=${VERSION%%-*}  # its --version needs a display
+    xwm dbus-run-session -- xfwm4 --compositor=off &&
+        waitfor 10 eval '[ "$(xprop -root _NET_NUMBER_OF_DESKTOPS | awk "{print \$3}")" -gt 1 ]'
+}
+
+# ---- sway ---------------------------------------------------------------
+swayask() { SWAYSOCK=$(sed -n 's/^SWAYSOCK=//p' "$LOGS/session.env") swaymsg "$@"; }
+start_sway() {
+    VERSION=$(sway --version | awk '{print $3}')
+    printf '%s\n' "xwayland enable" "default_border none" "output HEADLESS-1 mode $OUTPUT position 0 0" \
+        "output * bg #000000 solid_color" "exec env >$LOGS/session.env" >"$LOGS/sway.conf"
+    WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS=1 WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+        sway -d -c "$LOGS/sway.conf" >"$LOGS/sway.log" 2>&1 &
+    HELPER_PIDS+=($!)
+    waitfor 30 grep -q '^WAYLAND_DISPLAY=' "$LOGS/session.env" || { note "sway did not start in 30 s"; return 1; }
+    sessionenv
+    keyboard
+    shot() { grim -o HEADLESS-1 "$1"; }
+    hide() { swayask -q workspace number 9; }
+    show() { swayask -q workspace number 1; }
+    close() { swayask -q "[pid=$APP_PID] kill"; }
+    key() { if [ "$DRIVER" = x11 ]; then xdotool key "$1"; else wtype -k "$1" && keyboard; fi; }
+}
+
+# With no input devices the seat has no keyboard, and a client binds one
+# only when it appears: a virtual keyboard stays for the whole session so
+# that each wtype's keys reach a keyboard the show already holds. Once a
+# wtype is gone, sway's seat has no keymap to send, and SDL 2 crashes on a
+# keyboard without one: the lasting keyboard is made anew after each key.
+keyboard() {
+    [ -z "${KEYBOARD:-}" ] || kill "$KEYBOARD" 2>/dev/null || :
+    wtype -s 86400000 &
+    KEYBOARD=$!
+    HELPER_PIDS+=($!)
+}
+
+# DISPLAY and WAYLAND_DISPLAY as the compositor gives them to its clients
+sessionenv() {
+    export WAYLAND_DISPLAY DISPLAY
+    WAYLAND_DISPLAY=$(sed -n 's/^WAYLAND_DISPLAY=//p' "$LOGS/session.env")
+    DISPLAY=$(sed -n 's/^DISPLAY=//p' "$LOGS/session.env")
+}
+
+# ---- weston -------------------------------------------------------------
+start_weston() {
+    VERSION=$(weston --version | awk '{print $2}')
+    local backend=(--backend=headless --renderer=pixman)
+    weston --help 2>&1 | grep -q -- --renderer || backend=(--backend=headless-backend.so --use-pixman)
+    weston "${backend[@]}" --width=1920 --height=1080 --xwayland --socket=wayland-1 --idle-time=0 \
+        --debug --log="$LOGS/weston.log" >"$LOGS/weston.out" 2>&1 &
+    HELPER_PIDS+=($!)
+    export WAYLAND_DISPLAY=wayland-1 DISPLAY
+    waitfor 30 grep -q 'xserver listening on display' "$LOGS/weston.log" ||
+        { note "weston did not start XWayland in 30 s"; return 1; }
+    DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$LOGS/weston.log" | head -n1)
+    shot() { (cd "$LOGS" && rm -f wayland-screenshot*.png && weston-screenshooter >/dev/null 2>&1 &&
+        mv wayland-screenshot*.png "$1"); }
+    hide() { if [ "$DRIVER" = x11 ]; then xdotool windowminimize "$(appwindow)"; else cannot "weston takes no request from outside to hide a window"; fi; }
+    show() { if [ "$DRIVER" = x11 ]; then xdotool windowactivate "$(appwindow)"; else cannot "weston takes no request from outside to show a window"; fi; }
+    close() { if [ "$DRIVER" = x11 ]; then waitfor 10 managed && xclient "$XPROBE" close "$(appwindow)"; else cannot "weston takes no request from outside to close a window"; fi; }
+    key() { if [ "$DRIVER" = x11 ]; then xdotool key "$1"; else cannot "weston offers no virtual keyboard"; fi; }
+}
+
+# ---- GNOME Shell ---------------------------------------------------------
+# Headless, on a private system bus where a stand-in owns logind's name.
+# Screenshots, keys, closing and workspaces go through the shell's Eval,
+# which a tiny extension of this session's opens ("unsafe mode").
+gnomeask() {  # gnomeask EXPRESSION: its value, as JSON
+    gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
+        --method org.gnome.Shell.Eval "$1" 2>>"$LOGS/eval.log" | tee -a "$LOGS/eval.log" |
+        sed -n "s/^(true, '\(.*\)')\$/\1/p" | grep .
+}
+gnomeeval() { [ "$(gnomeask "$1")" = true ]; }
+start_gnome() {
+    VERSION=$(gnome-shell --version | awk '{print $3}')
+    local ext=$HOME/.local/share/gnome-shell/extensions/unsafe@cubebloom
+    mkdir -p "$ext"
+    printf '{"uuid": "unsafe@cubebloom", "name": "unsafe", "description": "Eval for tests", "shell-version": ["%s"]}\n' \
+        "${VERSION%%.*}" >"$ext/metadata.json"
+    if [ "${VERSION%%.*}" -ge 45 ]; then
+        printf '%s\n' 'export default class { enable() { global.context.unsafe_mode = true; } disable() {} }' >"$ext/extension.js"
+    else
+        printf '%s\n' 'function init() { return { enable() { global.context.unsafe_mode = true; }, disable() {} }; }' >"$ext/extension.js"
+    fi
+    printf '%s\n' '<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN" "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">' \
+        "<busconfig><type>system</type><listen>unix:path=$XDG_RUNTIME_DIR/system_bus</listen>" \
+        '<auth>EXTERNAL</auth><policy context="default"><allow user="*"/><allow own="*"/>' \
+        '<allow send_type="method_call"/><allow send_destination="*"/><allow receive_sender="*"/></policy></busconfig>' \
+        >"$LOGS/system-bus.conf"
+    dbus-daemon --config-file="$LOGS/system-bus.conf" --nofork >"$LOGS/system-bus.log" 2>&1 &
+    HELPER_PIDS+=($!)
+    export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/system_bus
+    waitfor 10 test -S "$XDG_RUNTIME_DIR/system_bus" || { note "the private system bus did not start"; return 1; }
+    gjs -c 'const {Gio, GLib} = imports.gi;
+        Gio.bus_own_name(Gio.BusType.SYSTEM, "org.freedesktop.login1", 0, null, null, null);
+        new GLib.MainLoop(null, false).run();' >"$LOGS/login1.log" 2>&1 &
+    HELPER_PIDS+=($!)
+    mkdir -p "$HOME/.config"
+    printf '[org/gnome/shell]\nenabled-extensions=["unsafe@cubebloom"]\n' >"$LOGS/keyfile"
+    mkdir -p "$HOME/.config/glib-2.0/settings" && cp "$LOGS/keyfile" "$HOME/.config/glib-2.0/settings/keyfile"
+    GSETTINGS_BACKEND=keyfile dbus-run-session -- sh -c "env >$LOGS/bus.env; exec gnome-shell --headless \
+        --wayland --virtual-monitor $OUTPUT --wayland-display=wayland-1" >"$LOGS/gnome-shell.log" 2>&1 &
+    HELPER_PIDS+=($!)
+    waitfor 20 grep -q '^DBUS_SESSION_BUS_ADDRESS=' "$LOGS/bus.env" || { note "no session bus"; return 1; }
+    export DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY=wayland-1 DISPLAY XAUTHORITY
+    DBUS_SESSION_BUS_ADDRESS=$(sed -n 's/^DBUS_SESSION_BUS_ADDRESS=//p' "$LOGS/bus.env")
+    # It starts in the overview, once its start-up is over; banners (one
+    # says the session is unsafe) would cover the frame.
+    waitfor 60 gnomeeval '!Main.layoutManager._startingUp' ||
+        { note "GNOME Shell did not finish starting in 60 s"; return 1; }
+    waitfor 10 gnomeeval 'Main.messageTray.bannerBlocked = true; Main.overview.hide();
+        Main.layoutManager.screenShieldGroup.hide(); !Main.overview.visible' ||
+        { note "GNOME Shell kept its overview"; return 1; }
+    DISPLAY=$(gnomeask 'imports.gi.GLib.getenv("DISPLAY")' | tr -d '"')
+    XAUTHORITY=$(gnomeask 'imports.gi.GLib.getenv("XAUTHORITY")' | tr -d '"')
+    gnomeeval 'global.cubebloomKeys = imports.gi.Clutter.get_default_backend().get_default_seat().create_virtual_device(imports.gi.Clutter.InputDeviceType.KEYBOARD_DEVICE); true' ||
+        note "no virtual keyboard"
+    shot() {
+        gdbus call --session --dest org.gnome.Shell.Screenshot --object-path /org/gnome/Shell/Screenshot \
+            --method org.gnome.Shell.Screenshot.Screenshot false false "$1" >/dev/null
+    }
+    gnomewindow='global.get_window_actors().map(a => a.meta_window).find(w => w.get_pid() === '
+    hide() { gnomeeval "global.workspace_manager.append_new_workspace(true, global.get_current_time()); true"; }
+    show() { gnomeeval "$gnomewindow$APP_PID).activate(global.get_current_time()); true"; }
+    close() { gnomeeval "$gnomewindow$APP_PID).delete(global.get_current_time()); true"; }
+    key() {
+        local code
+        case "$1" in 2) code=3 ;; 3) code=4 ;; Escape) code=1 ;; esac  # evdev codes
+        gnomeeval "const t = imports.gi.GLib.get_monotonic_time();
+            global.cubebloomKeys.notify_key(t, $code, imports.gi.Clutter.KeyState.PRESSED);
+            global.cubebloomKeys.notify_key(t + 20000, $code, imports.gi.Clutter.KeyState.RELEASED); true"
+    }
+}
+
+# ---- one case -------------------------------------------------------------
+frames() { tr -d ' ' 2>/dev/null <"$LOGS/frames" || echo 0; }
+cpu() { awk '{print $14 + $15}' "/proc/$APP_PID/stat"; }  # clock ticks, all threads
+percent() { awk -v t="$1" -v hz="$TICKS" -v s="$SAMPLE" 'BEGIN {printf "%.1f", 100 * t / hz / s}'; }
+stopped() { [[ "$(procstat "$APP_PID" 1)" == [Tt] ]] || gone; }
+drew() { [ "$(frames)" -gt "$1" ]; }
+managed() { xprop -id "$(appwindow)" WM_STATE 2>/dev/null | grep -q Normal; }  # a window manager shows it
+
+# whitebox FILE: the rectangle the white pixels of FILE cover, WxH+X+Y
+whitebox() {
+    convert "$1" -fuzz 2% -fill black +opaque white -bordercolor black -border 1 -trim \
+        -format '%wx%h+%[fx:page.x-1]+%[fx:page.y-1]' info: 2>/dev/null
+}
+
+# usage PERCENT-VARIABLE FRAMES-VARIABLE: CPU and frames over SAMPLE seconds
+usage() {
+    local c0 f0
+    c0=$(cpu) f0=$(frames)
+    sleep "$SAMPLE"
+    printf -v "$1" %s "$(percent $(($(cpu) - c0)))"
+    printf -v "$2" %s $(($(frames) - f0))
+}
+
+# program ENV...: the program, counted and its events logged, in the background
+program() {
+    env LD_PRELOAD="$XHOOK" CUBEBLOOM_FRAMES="$LOGS/frames" CUBEBLOOM_EVENTS="$LOGS/events" "$@" \
+        "$CUBEBLOOM" >"$LOGS/app.out" 2>"$LOGS/app.err" &
+    track $!
+}
+
+# xstate: what X says of the show's window (map state, WM_STATE, _NET_WM_STATE)
+xstate() {
+    local w
+    w=$(appwindow) || return 0
+    xwininfo -id "$w" | sed -n 's/^ *Map State: //p' | tr '\n' ' '
+    xprop -id "$w" WM_STATE _NET_WM_STATE | tr -s '\n\t ' ' '
+}
+
+lines() { wc -l 2>/dev/null <"$1" || echo 0; }
+
+# heard EVENTS-LINE TRACE-LINE: what told the program it was hidden, from
+# the given lines of its event log and Wayland trace on: the app-state
+# events SDL passed on, X's view of the window, and on Wayland the
+# configure events' state lists (4 bytes a state) and frame callbacks.
+heard() {
+    local said
+    said=$(tail -n +"$(($1 + 1))" "$LOGS/events" 2>/dev/null | awk '$2 == "active" {
+        sub(/^state=/, "", $4); sub(/,$/, "", $4); printf "%s%s ", $3 == "gain=1" ? "+" : "-", $4 }')
+    printf 'sdl: %s' "${said:-nothing}"
+    if [ "$DRIVER" = x11 ]; then
+        printf '; x: %s' "$(awk '{
+            printf "%s %s", $1, $5
+            if (/_NET_WM_STATE_HIDDEN/) printf " HIDDEN" }' "$LOGS/hidden.x11")"
+    else
+        tail -n +"$(($2 + 1))" "$LOGS/app.err" | awk '
+            /xdg_toplevel@[0-9]+\.configure/ {match($0, /array\[[0-9]+\]/); states = states " " substr($0, RSTART + 6, RLENGTH - 7) / 4}
+            /\.frame\(new id wl_callback@/ {match($0, /wl_callback@[0-9]+/); frame[substr($0, RSTART, RLENGTH)] = 1}
+            /wl_callback@[0-9]+\.done/ {match($0, /wl_callback@[0-9]+/); if (substr($0, RSTART, RLENGTH) in frame) done++}
+            END {printf "; wayland: configure states%s, frame callbacks %d", states ? states : " none", done}'
+        printf ', xdg_wm_base v%s' "$(sed -n 's/.*bind([0-9]*, "xdg_wm_base", \([0-9]*\).*/\1/p' "$LOGS/app.err" | head -n1)"
+    fi
+}
+
+# told: the program was told it was hidden, in a way it could act on
+told() { grep -Eq -- '-[a-z,]*active|Iconic|IsUnMapped|HIDDEN' "$LOGS/heard"; }
+
+# runcase DESKTOP PATH: PATH is default (SDL chooses), x11 or wayland
+runcase() {
+    local desktop=$1 path=$2 driverenv=() row rect=- keys=- escape=- closed=- seen=- unseen=-
+    local drawn=- back=- again=- shown=- wrong=() frames0 t0 f
+    LOGS=$TOP/$desktop-$path
+    rm -rf "$LOGS" && mkdir -p "$LOGS"
+    say "== $desktop, $path"
+    case "$path" in
+        x11) driverenv=(SDL_VIDEODRIVER=x11) ;;
+        wayland) driverenv=(SDL_VIDEODRIVER=wayland WAYLAND_DEBUG=client) ;;
+    esac
+    DRIVER=$path VERSION=-
+    if ! "start_$desktop"; then
+        row="$desktop|$VERSION|$path|-|did not start: $(tail -n1 "$LOGS/steps.log" 2>/dev/null)"
+        xstop
+        echo "$row"
+        return 1
+    fi
+    program CUBEBLOOM_STOP_AT=1 "${driverenv[@]}"
+    waitfor 60 stopped
+    if ! alive || ! stopped; then
+        alive && kill -9 "$APP_PID"
+        appwait 5
+        if [ "$STATUS" = 139 ] && [ "$DRIVER" = wayland ] && ! grep -q '"wl_seat"' "$LOGS/app.err"; then
+            echo "$desktop|$VERSION|$path|wayland|cannot: SDL crashes at start where the compositor offers no seat"
+            xstop
+            return 0
+        fi
+        echo "$desktop|$VERSION|$path|-|the program drew no frame in 60 s (status $STATUS): $(tail -n1 "$LOGS/app.err")"
+        xstop
+        return 1
+    fi
+    DRIVER=wayland
+    [ -z "${DISPLAY:-}" ] || ! appwindow >/dev/null || DRIVER=x11
+    LASTDRIVER=$DRIVER
+    sleep 0.5  # the compositor shows the stopped frame
+    if shot "$LOGS/first.png" >>"$LOGS/steps.log" 2>&1; then rect=$(whitebox "$LOGS/first.png"); fi
+    kill -CONT "$APP_PID"
+    sleep 2
+    usage seen shown
+    for k in 2 3; do
+        key "$k" >>"$LOGS/steps.log" 2>&1 && waitfor 5 grep -q "key $k\$" "$LOGS/events" && keys=${keys/-/}$k
+    done
+    shot "$LOGS/rig3.png" >>"$LOGS/steps.log" 2>&1 || :
+    local events0 trace0
+    events0=$(lines "$LOGS/events") trace0=$(lines "$LOGS/app.err")
+    if hide >>"$LOGS/steps.log" 2>&1; then
+        sleep 1
+        [ "$DRIVER" != x11 ] || xstate >"$LOGS/hidden.x11"
+        shot "$LOGS/hidden.png" >>"$LOGS/steps.log" 2>&1 && [ "$(whitebox "$LOGS/hidden.png")" = "$rect" ] &&
+            wrong+=("still shown")
+        usage unseen drawn
+        heard "$events0" "$trace0" >"$LOGS/heard"
+        frames0=$(frames) t0=$(now)
+        if show >>"$LOGS/steps.log" 2>&1 && waitfor 5 drew "$frames0"; then
+            back=$((($(now) - t0) / 1000))ms
+            usage again f
+        fi
+    fi
+    if key Escape >>"$LOGS/steps.log" 2>&1; then appwait 30 && escape=$STATUS; fi
+    alive && { kill -TERM "$APP_PID"; appwait 30; }
+    for f in frames events app.out app.err; do mv "$LOGS/$f" "$LOGS/first-$f" 2>/dev/null; done
+    program "${driverenv[@]}"
+    if waitfor 60 drew 0 && close >>"$LOGS/steps.log" 2>&1; then appwait 30 && closed=$STATUS; fi
+    alive && { kill -TERM "$APP_PID"; appwait 30; }
+    xstop
+    [ "$rect" = "$FRAME" ] || wrong+=("frame $rect")
+    [ "$keys" = 23 ] || wrong+=("keys")
+    [ "$escape" = 0 ] || wrong+=("Escape")
+    [ "$closed" = 0 ] || wrong+=("close")
+    local untold=
+    if [ "$drawn" = 0 ] && awk -v p="$unseen" 'BEGIN {exit !(p < 2)}'; then :
+    elif [ "$drawn" != - ] && ! told; then untold="not told it was hidden"
+    else wrong+=("unseen"); fi
+    [ "$back" != - ] && [ "${back%ms}" -le 1000 ] || wrong+=("seen again")
+    local verdict=${wrong[*]:-${untold:-right}}
+    echo "$desktop|$VERSION|$path|$DRIVER|$rect|$keys|$escape|$closed|$seen ($shown)|$unseen ($drawn)|$back|$again|$verdict|$(cat "$LOGS/heard" 2>/dev/null)"
+    [ ${#wrong[@]} -eq 0 ]
+}
+
+# ---- every desktop here ---------------------------------------------------
+status=0
+for desktop in "${DESKTOPS[@]}"; do
+    command -v "${desktop/gnome/gnome-shell}" >/dev/null || continue
+    LASTDRIVER=
+    runcase "$desktop" default || status=1
+    case "$desktop:$LASTDRIVER" in
+        sway:x11 | weston:x11 | gnome:x11) runcase "$desktop" wayland || status=1 ;;
+        *:wayland) runcase "$desktop" x11 || status=1 ;;
+    esac
+done
+exit "$status"
