@@ -27,9 +27,21 @@ SAMPLE=5               # seconds a CPU figure spans
 TICKS=$(getconf CLK_TCK)
 
 # ---- what each desktop offers: every start_DESKTOP defines these -------
-# shot FILE, hide, show, close, key KEY; a step a desktop cannot take is a
-# function that fails with its reason on standard output.
-cannot() { echo "$*"; return 1; }
+# shot FILE, hide, show, close, key KEY; a step a desktop cannot take
+# fails through cannot, which leaves its reason in CANNOT.
+cannot() { CANNOT=$*; return 1; }
+
+# take STEP...: one step, its output logged; fails when the step fails
+# or the desktop cannot take it, leaving any reason in CANNOT
+take() { CANNOT=; "$@" >>"$LOGS/steps.log" 2>&1; }
+
+# could FIELD-VARIABLE: after a step failed, marks FIELD "cannot" and keeps
+# the reason where the desktop could not take it; fails otherwise
+could() {
+    [ -n "$CANNOT" ] || return 1
+    printf -v "$1" cannot
+    [[ " ${CANNOTS[*]} " == *" $CANNOT "* ]] || CANNOTS+=("$CANNOT")
+}
 
 say() { echo "$*" >&2; }
 note() { echo "$*" >>"$LOGS/steps.log"; }
@@ -70,7 +82,11 @@ start_sway() {
     hide() { swayask -q workspace number 9; }
     show() { swayask -q workspace number 1; }
     close() { swayask -q "[pid=$APP_PID] kill"; }
-    key() { if [ "$DRIVER" = x11 ]; then xdotool key "$1"; else wtype -k "$1" && keyboard; fi; }
+    key() {
+        if [ "$DRIVER" = x11 ]; then xdotool key "$1"; return; fi
+        waitfor 5 refocused || :
+        wtype -k "$1" && keyboard
+    }
 }
 
 # With no input devices the seat has no keyboard, and a client binds one
@@ -78,12 +94,16 @@ start_sway() {
 # that each wtype's keys reach a keyboard the show already holds. Once a
 # wtype is gone, sway's seat has no keymap to send, and SDL 2 crashes on a
 # keyboard without one: the lasting keyboard is made anew after each key.
+# Each new keyboard takes the show's focus away and gives it back: a key
+# sent in between is lost, so the next one waits for the focus to return.
 keyboard() {
     [ -z "${KEYBOARD:-}" ] || kill "$KEYBOARD" 2>/dev/null || :
     wtype -s 86400000 &
     KEYBOARD=$!
     HELPER_PIDS+=($!)
+    ! alive || FOCUSED=$((FOCUSED + 1))
 }
+refocused() { [ "$(grep -c 'active gain=1 state=input' "$LOGS/events" 2>/dev/null)" -ge "$FOCUSED" ]; }
 
 # DISPLAY and WAYLAND_DISPLAY as the compositor gives them to its clients
 sessionenv() {
@@ -93,10 +113,17 @@ sessionenv() {
 }
 
 # ---- weston -------------------------------------------------------------
+# On its X11 backend, in a window on a fresh Xvfb, whose keyboard and
+# pointer are its seat. Its headless backend offers no seat: there the
+# desktop shell never activates the show's fullscreen window and keeps its
+# panel above it, and SDL 2.26 crashes as it starts natively.
+outer() { DISPLAY=$OUTER "$@"; }  # outer COMMAND...: on the Xvfb weston draws in
 start_weston() {
     VERSION=$(weston --version | awk '{print $2}')
-    local backend=(--backend=headless --renderer=pixman)
-    weston --help 2>&1 | grep -q -- --renderer || backend=(--backend=headless-backend.so --use-pixman)
+    local backend=(--backend=x11 --renderer=pixman)
+    weston --help 2>&1 | grep -q -- --renderer || backend=(--backend=x11-backend.so --use-pixman)
+    xstart "${OUTPUT}x24" || return 1
+    OUTER=$DISPLAY
     weston "${backend[@]}" --width=1920 --height=1080 --xwayland --socket=wayland-1 --idle-time=0 \
         --debug --log="$LOGS/weston.log" >"$LOGS/weston.out" 2>&1 &
     HELPER_PIDS+=($!)
@@ -104,12 +131,13 @@ start_weston() {
     waitfor 30 grep -qs 'xserver listening on display' "$LOGS/weston.log" ||
         { note "weston did not start XWayland in 30 s"; return 1; }
     DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$LOGS/weston.log" | head -n1)
+    outer xdotool mousemove 960 540  # the outer display's keys go to the window under the pointer
     shot() { (cd "$LOGS" && rm -f wayland-screenshot*.png && weston-screenshooter >/dev/null 2>&1 &&
         mv wayland-screenshot*.png "$1"); }
     hide() { if [ "$DRIVER" = x11 ]; then xdotool windowminimize "$(appwindow)"; else cannot "weston takes no request from outside to hide a window"; fi; }
     show() { if [ "$DRIVER" = x11 ]; then xdotool windowactivate "$(appwindow)"; else cannot "weston takes no request from outside to show a window"; fi; }
     close() { if [ "$DRIVER" = x11 ]; then waitfor 10 managed && xclient "$XPROBE" close "$(appwindow)"; else cannot "weston takes no request from outside to close a window"; fi; }
-    key() { if [ "$DRIVER" = x11 ]; then xdotool key "$1"; else cannot "weston offers no virtual keyboard"; fi; }
+    key() { if [ "$DRIVER" = x11 ]; then xdotool key "$1"; else outer xdotool key "$1"; fi; }
 }
 
 # ---- GNOME Shell ---------------------------------------------------------
@@ -210,8 +238,10 @@ usage() {
     printf -v "$2" %s $(($(frames) - f0))
 }
 
-# program ENV...: the program, counted and its events logged, in the background
+# program ENV...: the program, counted and its events logged, in the background;
+# FOCUSED counts the keyboard focus it should have been given so far
 program() {
+    FOCUSED=1
     env LD_PRELOAD="$XHOOK" CUBEBLOOM_FRAMES="$LOGS/frames" CUBEBLOOM_EVENTS="$LOGS/events" "$@" \
         "$CUBEBLOOM" >"$LOGS/app.out" 2>"$LOGS/app.err" &
     track $!
@@ -225,6 +255,7 @@ xstate() {
     xprop -id "$w" WM_STATE _NET_WM_STATE | tr -s '\n\t ' ' '
 }
 
+joined() { local first=$1; shift; printf "%s" "$first" "${@/#/; }"; }  # joined TEXT...: "; " between them
 lines() { wc -l 2>/dev/null <"$1" || echo 0; }
 
 # heard EVENTS-LINE TRACE-LINE: what told the program it was hidden, from
@@ -242,9 +273,9 @@ heard() {
             if (/_NET_WM_STATE_HIDDEN/) printf " HIDDEN" }' "$LOGS/hidden.x11")"
     else
         tail -n +"$(($2 + 1))" "$LOGS/app.err" | awk '
-            /xdg_toplevel@[0-9]+\.configure/ {match($0, /array\[[0-9]+\]/); states = states " " substr($0, RSTART + 6, RLENGTH - 7) / 4}
-            /\.frame\(new id wl_callback@/ {match($0, /wl_callback@[0-9]+/); frame[substr($0, RSTART, RLENGTH)] = 1}
-            /wl_callback@[0-9]+\.done/ {match($0, /wl_callback@[0-9]+/); if (substr($0, RSTART, RLENGTH) in frame) done++}
+            /xdg_toplevel[@#][0-9]+\.configure\(/ {match($0, /array\[[0-9]+\]/); states = states " " substr($0, RSTART + 6, RLENGTH - 7) / 4}
+            /\.frame\(new id wl_callback[@#]/ {match($0, /wl_callback[@#][0-9]+/); frame[substr($0, RSTART, RLENGTH)] = 1}
+            /wl_callback[@#][0-9]+\.done/ {match($0, /wl_callback[@#][0-9]+/); if (substr($0, RSTART, RLENGTH) in frame) done++}
             END {printf "; wayland: configure states%s, frame callbacks %d", states ? states : " none", done}'
         printf ', xdg_wm_base v%s' "$(sed -n 's/.*bind([0-9]*, "xdg_wm_base", \([0-9]*\).*/\1/p' "$LOGS/app.err" | head -n1)"
     fi
@@ -256,7 +287,8 @@ told() { grep -Eq -- '-[a-z,]*active|Iconic|IsUnMapped|HIDDEN' "$LOGS/heard"; }
 # runcase DESKTOP PATH: PATH is default (SDL chooses), x11 or wayland
 runcase() {
     local desktop=$1 path=$2 driverenv=() row rect=- keys=- escape=- closed=- seen=- unseen=-
-    local drawn=- back=- again=- shown=- wrong=() kept= frames0 t0 f
+    local drawn=- back=- again=- shown=- first=- wrong=() kept= frames0 t0 f
+    CANNOTS=()
     LOGS=$TOP/$desktop-$path
     rm -rf "$LOGS" && mkdir -p "$LOGS"
     say "== $desktop, $path"
@@ -289,47 +321,60 @@ runcase() {
     [ -z "${DISPLAY:-}" ] || ! appwindow >/dev/null || DRIVER=x11
     LASTDRIVER=$DRIVER
     sleep 0.5  # the compositor shows the stopped frame
-    if shot "$LOGS/first.png" >>"$LOGS/steps.log" 2>&1; then rect=$(whitebox "$LOGS/first.png"); fi
+    if take shot "$LOGS/first.png"; then first=$(whitebox "$LOGS/first.png"); fi
     kill -CONT "$APP_PID"
     sleep 2
+    # The frame is measured on the running show: a stopped one answers no
+    # window manager, and some keep their panels above it until it does.
+    if take shot "$LOGS/seen.png"; then rect=$(whitebox "$LOGS/seen.png"); fi
     usage seen shown
     for k in 2 3; do
-        key "$k" >>"$LOGS/steps.log" 2>&1 && waitfor 5 grep -qs "key $k\$" "$LOGS/events" && keys=${keys/-/}$k
+        if take key "$k"; then
+            waitfor 5 grep -qs "key $k\$" "$LOGS/events" && keys=${keys/-/}$k
+        else could keys || :; fi
     done
-    shot "$LOGS/rig3.png" >>"$LOGS/steps.log" 2>&1 || :
+    take shot "$LOGS/rig3.png" || :
     local events0 trace0
     events0=$(lines "$LOGS/events") trace0=$(lines "$LOGS/app.err")
-    if hide >>"$LOGS/steps.log" 2>&1; then
+    if take hide; then
         sleep 1
         [ "$DRIVER" != x11 ] || xstate >"$LOGS/hidden.x11"
-        shot "$LOGS/hidden.png" >>"$LOGS/steps.log" 2>&1 && [ "$(whitebox "$LOGS/hidden.png")" = "$rect" ] &&
+        take shot "$LOGS/hidden.png" && [ "$(whitebox "$LOGS/hidden.png")" = "$rect" ] &&
             kept="not hidden: the desktop still showed it"
         usage unseen drawn
         heard "$events0" "$trace0" >"$LOGS/heard"
         frames0=$(frames) t0=$(now)
-        if show >>"$LOGS/steps.log" 2>&1 && waitfor 5 drew "$frames0"; then
+        if take show && waitfor 5 drew "$frames0"; then
             back=$((($(now) - t0) / 1000))ms
             usage again f
-        fi
-    fi
-    if key Escape >>"$LOGS/steps.log" 2>&1; then appwait 30 && escape=$STATUS; fi
+        else could back || :; fi
+    else could unseen || :; fi
+    if take key Escape; then appwait 30 && escape=$STATUS; else could escape || :; fi
     alive && { kill -TERM "$APP_PID"; appwait 30; }
     for f in frames events app.out app.err; do mv "$LOGS/$f" "$LOGS/first-$f" 2>/dev/null; done
     program "${driverenv[@]}"
-    if waitfor 60 drew 0 && close >>"$LOGS/steps.log" 2>&1; then appwait 30 && closed=$STATUS; fi
+    if waitfor 60 drew 0; then
+        if take close; then appwait 30 && closed=$STATUS; else could closed || :; fi
+    fi
     alive && { kill -TERM "$APP_PID"; appwait 30; }
     xstop
     [ "$rect" = "$FRAME" ] || wrong+=("frame $rect")
-    [ "$keys" = 23 ] || wrong+=("keys")
-    [ "$escape" = 0 ] || wrong+=("Escape")
-    [ "$closed" = 0 ] || wrong+=("close")
-    local untold=$kept
-    if [ -n "$kept" ] || { [ "$drawn" = 0 ] && awk -v p="$unseen" 'BEGIN {exit !(p < 2)}'; }; then :
-    elif [ "$drawn" != - ] && ! told; then untold="not told it was hidden"
+    [[ "$keys" == @(23|cannot) ]] || wrong+=("keys")
+    [[ "$escape" == @(0|cannot) ]] || wrong+=("Escape")
+    [[ "$closed" == @(0|cannot) ]] || wrong+=("close")
+    local notes=()
+    [ -z "$kept" ] || notes+=("$kept")
+    if [ "$unseen" = cannot ] || [ -n "$kept" ]; then :
+    elif [ "$drawn" = 0 ] && awk -v p="$unseen" 'BEGIN {exit !(p < 2)}'; then :
+    elif [ "$drawn" != - ] && ! told; then notes+=("not told it was hidden")
     else wrong+=("unseen"); fi
-    [ "$back" != - ] && [ "${back%ms}" -le 1000 ] || wrong+=("seen again")
-    local verdict=${wrong[*]:-${untold:-right}}
-    echo "$desktop|$VERSION|$path|$DRIVER|$rect|$keys|$escape|$closed|$seen ($shown)|$unseen ($drawn)|$back|$again|$verdict|$(cat "$LOGS/heard" 2>/dev/null)"
+    [[ "$unseen" == cannot || "$back" == cannot ]] || { [ "$back" != - ] && [ "${back%ms}" -le 1000 ]; } ||
+        wrong+=("seen again")
+    [ ${#CANNOTS[@]} -eq 0 ] || notes+=("cannot: $(joined "${CANNOTS[@]}")")
+    [ "$first" = "$rect" ] || notes+=("first frame, stopped: $first")
+    local verdict=${wrong[*]:-$(joined "${notes[@]:-right}")}
+    [ "$unseen" = cannot ] || unseen="$unseen ($drawn)"
+    echo "$desktop|$VERSION|$path|$DRIVER|$rect|$keys|$escape|$closed|$seen ($shown)|$unseen|$back|$again|$verdict|$(cat "$LOGS/heard" 2>/dev/null)"
     [ ${#wrong[@]} -eq 0 ]
 }
 

@@ -9,7 +9,9 @@
 //                           one a line, after the frame count it came at
 //   CUBEBLOOM_REFUSE_X=N    the first N connects to an X server's socket
 //                           fail with EAGAIN, as a busy server's can
+#ifndef _GNU_SOURCE  // sdl-config --cflags may define it
 #define _GNU_SOURCE
+#endif
 #include <SDL.h>
 #include <dlfcn.h>
 #include <errno.h>
