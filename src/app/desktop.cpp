@@ -6,9 +6,10 @@
 // part of it shows: so then the window is given the monitor it stands on,
 // or the whole screen where the server knows no monitors, at start-up and
 // again whenever the screen, its monitors or the window manager change.
-// A window manager that hides a window without unmapping it says so in the
-// window's WM_STATE or _NET_WM_STATE, which this file follows for the main
-// loop's sleep.
+// For the main loop's sleep, it follows whether the window is out of sight:
+// unmapped, which SDL 3 does not always pass on (it says the window is
+// shown again at once), or marked so by a window manager that leaves it
+// mapped, in its WM_STATE or _NET_WM_STATE.
 // SDL owns its own connection. This file's is opened with a deadline,
 // read only between frames and never waited on there, and it asks the
 // server anything only after a change.
@@ -38,7 +39,8 @@ static struct {
     Window checkwindow;  // the window manager's EWMH check window, while one is there
     Atom check;          // _NET_SUPPORTING_WM_CHECK
     Atom wmstate, netwmstate, netwmhidden;
-    bool hidden;  // the window manager keeps the window out of sight
+    bool hidden;    // the window manager keeps the window out of sight
+    bool unmapped;  // the window itself is not mapped
 } desk;
 
 // XOpenDisplay waits on the server with no limit of its own: it runs on a
@@ -269,11 +271,20 @@ static void readhidden() {
                   hasitem(desk.netwmstate, static_cast<long>(desk.netwmhidden));
 }
 
+// Read once the window's map and unmap notices are selected, so that none
+// is lost between the two.
+static void readmapped() {
+    const ErrorTrap trap;
+    XWindowAttributes attributes;
+    desk.unmapped = XGetWindowAttributes(desk.display, desk.window, &attributes) != 0 &&
+                    attributes.map_state == IsUnmapped;
+}
+
 // What tells of a change: the root's size and properties (a window manager
 // marks it on arrival), RandR's screen, monitor and output notices, the
 // window manager's check window going, and the show's own window being
-// moved or handed back to the root. What tells it is hidden: its window
-// manager states.
+// moved or handed back to the root. What tells it is hidden: its own map
+// and unmap notices, and its window manager states.
 // A display that turned this file's first connection away has since let
 // SDL in, so it is asked once more.
 void desktopwatch(unsigned long window) {
@@ -302,6 +313,7 @@ void desktopwatch(unsigned long window) {
     }
     fit();
     readhidden();
+    readmapped();
 }
 
 void desktoppoll() {
@@ -313,6 +325,11 @@ void desktoppoll() {
         XEvent event;
         XNextEvent(desk.display, &event);
         const XPropertyEvent &property = event.xproperty;
+        if (event.type == MapNotify && event.xmap.window == desk.window) {
+            desk.unmapped = false;
+        } else if (event.type == UnmapNotify && event.xunmap.window == desk.window) {
+            desk.unmapped = true;
+        }
         if (event.type != PropertyNotify) {
             changed = true;
         } else if (property.window == desk.window) {
@@ -330,7 +347,7 @@ void desktoppoll() {
 }
 
 bool desktophidden() {
-    return desk.hidden;
+    return desk.hidden || desk.unmapped;
 }
 
 void desktopwait(int ms) {

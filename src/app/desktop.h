@@ -35,9 +35,10 @@ void desktopwatch(unsigned long window);
 // window again unless a window manager looks after it.
 void desktoppoll();
 
-// True while the window manager says the window is out of sight: iconic in
-// WM_STATE, or _NET_WM_STATE_HIDDEN. Some keep a window on a workspace not
-// shown mapped, and say so only there, where SDL does not look.
+// True while the window is out of sight: unmapped, or said to be so by the
+// window manager, iconic in WM_STATE or _NET_WM_STATE_HIDDEN. Some keep a
+// window on a workspace not shown mapped, and say so only there, where SDL
+// does not look; SDL 3 may say an unmapped window is shown.
 bool desktophidden();
 
 // Waits until the display says something or `ms` pass, then polls it as
