@@ -225,50 +225,37 @@ static void fit() {
     }
 }
 
-// The first item of the show's 32-bit property, or `none` where it has no
-// such property.
-static long firstitem(Atom property, long none) {
-    Atom type = None;
+// Up to `most` items of the show's 32-bit property of `type` into `items`;
+// how many were read, none where it has no such property.
+static long readitems(Atom property, Atom type, long *items, long most) {
+    Atom actual = None;
     int format = 0;
-    unsigned long items = 0, after = 0;
+    unsigned long count = 0, after = 0;
     unsigned char *value = nullptr;
-    long first = none;
-    if (XGetWindowProperty(desk.display, desk.window, property, 0, 1, False, AnyPropertyType, &type,
-                           &format, &items, &after, &value) == Success &&
-        format == 32 && items > 0) {
-        first = *reinterpret_cast<long *>(value);
-    }
-    if (value != nullptr) {
-        XFree(value);
-    }
-    return first;
-}
-
-// Whether the show's atom list holds `find`.
-static bool hasitem(Atom property, long find) {
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0, after = 0;
-    unsigned char *value = nullptr;
-    bool found = false;
-    if (XGetWindowProperty(desk.display, desk.window, property, 0, HIDDEN_STATE_ITEMS, False,
-                           XA_ATOM, &type, &format, &items, &after, &value) == Success &&
+    long read = 0;
+    if (XGetWindowProperty(desk.display, desk.window, property, 0, most, False, type, &actual,
+                           &format, &count, &after, &value) == Success &&
         format == 32) {
         const long *list = reinterpret_cast<long *>(value);
-        for (unsigned long i = 0; i < items; i++) {
-            found |= list[i] == find;
+        for (; read < most && read < static_cast<long>(count); read++) {
+            items[read] = list[read];
         }
     }
     if (value != nullptr) {
         XFree(value);
     }
-    return found;
+    return read;
 }
 
 static void readhidden() {
     const ErrorTrap trap;
-    desk.hidden = firstitem(desk.wmstate, NormalState) == IconicState ||
-                  hasitem(desk.netwmstate, static_cast<long>(desk.netwmhidden));
+    long state = NormalState;
+    long states[HIDDEN_STATE_ITEMS];
+    const long count = readitems(desk.netwmstate, XA_ATOM, states, HIDDEN_STATE_ITEMS);
+    desk.hidden = readitems(desk.wmstate, AnyPropertyType, &state, 1) == 1 && state == IconicState;
+    for (long i = 0; i < count; i++) {
+        desk.hidden |= states[i] == static_cast<long>(desk.netwmhidden);
+    }
 }
 
 // Read once the window's map and unmap notices are selected, so that none
