@@ -178,7 +178,9 @@ start_gnome() {
         new GLib.MainLoop(null, false).run();' >"$LOGS/login1.log" 2>&1 &
     HELPER_PIDS+=($!)
     mkdir -p "$HOME/.config"
-    printf '[org/gnome/shell]\nenabled-extensions=["unsafe@cubebloom"]\n' >"$LOGS/keyfile"
+    # No animations: the time to show the window again is the program's, not a workspace slide's
+    printf '%s\n' '[org/gnome/shell]' 'enabled-extensions=["unsafe@cubebloom"]' \
+        '[org/gnome/desktop/interface]' 'enable-animations=false' >"$LOGS/keyfile"
     mkdir -p "$HOME/.config/glib-2.0/settings" && cp "$LOGS/keyfile" "$HOME/.config/glib-2.0/settings/keyfile"
     GSETTINGS_BACKEND=keyfile dbus-run-session -- sh -c "env >$LOGS/bus.env; exec gnome-shell --headless \
         --wayland --virtual-monitor $OUTPUT --wayland-display=wayland-1" >"$LOGS/gnome-shell.log" 2>&1 &
