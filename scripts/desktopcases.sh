@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Run by scripts/desktops.sh, as an unprivileged user: the show under each
-# desktop this system has, started headless (sway, weston and GNOME Shell,
-# through XWayland and natively; openbox and xfwm4 on Xvfb), one case each.
+# desktop this system has (sway and GNOME Shell headless, weston in a window
+# on Xvfb, through XWayland and natively; openbox and xfwm4 on Xvfb), one
+# case each.
 # Prints one row a case, fields split by "|", and keeps each case's logs
 # and screenshots in TOP/CASE. Needs CUBEBLOOM, XHOOK and XPROBE.
 #   scripts/desktopcases.sh TOP [DESKTOP...]

@@ -4,9 +4,9 @@
 # machine's release, or for any other in a fresh minimal install
 # (debootstrap) in build/desktops/RELEASE. There the current commit is
 # built, and scripts/desktopcases.sh runs it as the unprivileged user
-# nobody under sway, weston and GNOME Shell, started headless, and under
-# openbox and xfwm4 on Xvfb, through XWayland and natively. Prints one
-# table, keeps every case's logs and screenshots in
+# nobody under sway and GNOME Shell, started headless, weston in a window
+# on Xvfb, and openbox and xfwm4 on Xvfb, through XWayland and natively.
+# Prints one table, keeps every case's logs and screenshots in
 # build/desktops/RELEASE.cases, and exits 1 if any row is wrong. Packages
 # it needs stay installed; all else it starts, mounts or makes on the host
 # goes when it ends. Not part of the tests: each release takes minutes.
