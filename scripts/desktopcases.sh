@@ -45,10 +45,11 @@ could() {
 }
 
 say() { echo "$*" >&2; }
+note() { echo "$*" >>"$LOGS/steps.log"; }
+
 # xkey KEY: KEY through XTEST; XWayland (under sway 1.12 and weston 16)
 # lost the first key XTEST sent it, so a shift goes first
 xkey() { xdotool key shift "$1"; }
-note() { echo "$*" >>"$LOGS/steps.log"; }
 
 # ---- X window managers on Xvfb -----------------------------------------
 xwm() {  # xwm COMMAND...: a window manager on a fresh Xvfb
@@ -317,11 +318,6 @@ runcase() {
     if ! alive || ! stopped; then
         alive && kill -9 "$APP_PID"
         appwait 5
-        if [ "$STATUS" = 139 ] && [ "$DRIVER" = wayland ] && ! grep -q '"wl_seat"' "$LOGS/app.err"; then
-            echo "$desktop|$VERSION|$path|wayland|cannot: SDL crashes at start where the compositor offers no seat"
-            xstop
-            return 0
-        fi
         # weston 16 on unstable has been seen to drop its XWayland's connection
         # as the show starts, taking the show's X server with it
         if grep -qs 'failed to read Wayland events' "$LOGS/weston.out" && grep -q 'X connection to .* broken' "$LOGS/app.err"; then
