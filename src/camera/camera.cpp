@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "app/float32.h"
+#include "base/float32.h"
 
 // Rig 0, the overview: drops from high above onto a fixed vantage point.
 static constexpr int32_t OVERVIEW_TIME = 253;

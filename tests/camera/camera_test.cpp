@@ -8,7 +8,7 @@
 
 #include <cstdlib>
 
-#include "app/float32.h"
+#include "base/float32.h"
 #include "scene_fixture.h"
 
 namespace {

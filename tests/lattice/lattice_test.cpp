@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/float32.h"
+#include "base/float32.h"
 #include "scene_fixture.h"
 
 namespace {
