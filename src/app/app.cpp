@@ -8,9 +8,10 @@
 
 #include <SDL_syswm.h>
 
-#include "app/desktop.h"
 #include "app/scene.h"
+#include "app/sdl2.h"
 #include "camera/camera.h"
+#include "desktop/desktop.h"
 #include "render/render.h"
 
 static const char *const TITLE = "cubebloom";  // so task switchers can name the window
@@ -73,15 +74,19 @@ static bool unseen() {
     return false;
 }
 
-// The desktop code follows the show's X window, where SDL made one.
+// The desktop code follows the show's window: an X window, which SDL 1.2
+// tells of, or a Wayland surface, which only the SDL 2 beneath it does.
 static void watchdesktop() {
+    DesktopWindow window = {};
 #ifdef SDL_VIDEO_DRIVER_X11
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (SDL_GetWMInfo(&info) > 0 && info.subsystem == SDL_SYSWM_X11) {
-        desktopwatch(info.info.x11.window);
+        window.x11window = info.info.x11.window;
     }
 #endif
+    sdl2wayland(window.wldisplay, window.wlsurface);
+    desktopwatch(window);
 }
 
 // Starts SDL's video subsystem on a display someone can see. False, with
@@ -138,12 +143,12 @@ static void startvideo() {
     }
 }
 
-// While nobody can see the show (SDL says the window is not active, or the
-// window manager says it keeps it out of sight) no frame is drawn: events
-// are read, the desktop is waited on for at most UNSEEN_WAIT_MS at a time,
-// and the show goes on from the same frame once it is seen.
+// While nobody can see the show (the desktop keeps the window out of
+// sight, or SDL says it is not active) no frame is drawn: events are read,
+// the desktop is waited on for at most UNSEEN_WAIT_MS at a time, and the
+// show goes on from the same frame once it is seen.
 static bool seen() {
-    return (SDL_GetAppState() & SDL_APPACTIVE) != 0 && !desktophidden();
+    return !desktophidden() && (SDL_GetAppState() & SDL_APPACTIVE) != 0;
 }
 
 static void sleepunseen() {
@@ -199,6 +204,7 @@ int HandleEvent(SDL_Event *event) {
 }
 
 void Quit(int returnCode) {
+    desktopclose();
     SDL_Quit();
     exit(returnCode);
 }

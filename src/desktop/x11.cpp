@@ -13,7 +13,7 @@
 // SDL owns its own connection. This file's is opened with a deadline,
 // read only between frames and never waited on there, and it asks the
 // server anything only after a change.
-#include "app/desktop.h"
+#include "desktop/systems.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -86,7 +86,7 @@ private:
     int (*previous)(Display *, XErrorEvent *);
 };
 
-bool desktopopen() {
+bool x11open() {
     const char *name = getenv("DISPLAY");
     if (name == nullptr || *name == '\0') {
         return true;
@@ -119,7 +119,7 @@ static void nudge() {
     XFlush(desk.display);
 }
 
-void desktopnudgestart() {
+void x11nudgestart() {
     if (desk.display == nullptr) {
         return;
     }
@@ -137,7 +137,7 @@ void desktopnudgestart() {
     }).detach();
 }
 
-void desktopnudgestop() {
+void x11nudgestop() {
     std::unique_lock<std::mutex> hold(nudging.lock);
     nudging.stopping = true;
     nudging.changed.notify_all();
@@ -274,9 +274,9 @@ static void readmapped() {
 // and unmap notices, and its window manager states.
 // A display that turned this file's first connection away has since let
 // SDL in, so it is asked once more.
-void desktopwatch(unsigned long window) {
+void x11watch(unsigned long window) {
     if (desk.display == nullptr) {
-        desktopopen();
+        x11open();
     }
     if (desk.display == nullptr) {
         return;
@@ -303,7 +303,7 @@ void desktopwatch(unsigned long window) {
     readmapped();
 }
 
-void desktoppoll() {
+void x11poll() {
     if (desk.window == None) {
         return;
     }
@@ -333,18 +333,18 @@ void desktoppoll() {
     }
 }
 
-bool desktophidden() {
+bool x11hidden() {
     return desk.hidden || desk.unmapped;
 }
 
-void desktopwait(int ms) {
+bool x11wait(int ms) {
     if (desk.window == None) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-        return;
+        return false;
     }
     if (XPending(desk.display) == 0) {
         pollfd connection = {ConnectionNumber(desk.display), POLLIN, 0};
         poll(&connection, 1, ms);
     }
-    desktoppoll();
+    x11poll();
+    return true;
 }

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: MIT
+// The SDL 2 beneath sdl12-compat, reached through the copy that is already
+// loaded, never a new one: so the calls reach the very SDL that made the
+// window. SDL 2's headers cannot share a file with SDL 1.2's, and the
+// little of its interface used here is declared here, as its ABI fixes it.
+#include "app/sdl2.h"
+
+#include <dlfcn.h>
+
+#include <cstdint>
+
+static const char *const SDL2_LIBRARY = "libSDL2-2.0.so.0";
+
+// SDL_SysWMinfo: the version the caller was built for, the window system,
+// then a union padded to 64 bytes. From 2.0.6 on SDL 2 fills the Wayland
+// part; this claims that version, so it fills in no more than is declared.
+struct SysWMinfo {
+    struct {
+        uint8_t major, minor, patch;
+    } version;
+    int subsystem;
+    union {
+        struct {
+            wl_display *display;
+            wl_surface *surface;
+        } wl;
+        uint8_t dummy[64];
+    } info;
+};
+static constexpr uint8_t WMINFO_VERSION[3] = {2, 0, 6};
+static constexpr int SYSWM_WAYLAND = 6;
+
+using GetCurrentWindow = void *();
+using GetWindowWMInfo = int(void *, SysWMinfo *);
+
+static void *sdl2() {
+    static void *const library = dlopen(SDL2_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
+    return library;
+}
+
+template <typename Function>
+static Function *sdl2function(const char *name) {
+    void *const library = sdl2();
+    return library == nullptr ? nullptr : reinterpret_cast<Function *>(dlsym(library, name));
+}
+
+bool sdl2wayland(wl_display *&display, wl_surface *&surface) {
+    auto *const current = sdl2function<GetCurrentWindow>("SDL_GL_GetCurrentWindow");
+    auto *const wminfo = sdl2function<GetWindowWMInfo>("SDL_GetWindowWMInfo");
+    void *const window = current == nullptr ? nullptr : current();
+    if (window == nullptr || wminfo == nullptr) {
+        return false;
+    }
+    SysWMinfo info = {};
+    info.version = {WMINFO_VERSION[0], WMINFO_VERSION[1], WMINFO_VERSION[2]};
+    if (wminfo(window, &info) == 0 || info.subsystem != SYSWM_WAYLAND ||
+        info.info.wl.display == nullptr || info.info.wl.surface == nullptr) {
+        return false;
+    }
+    display = info.info.wl.display;
+    surface = info.info.wl.surface;
+    return true;
+}

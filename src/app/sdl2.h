@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: MIT
+// What SDL 1.2's interface does not reach: the SDL 2 that sdl12-compat
+// runs on (itself, on Debian unstable, sdl2-compat over SDL 3). app.cpp
+// calls these once the video mode is set. Where there is no such SDL 2
+// (the classic SDL 1.2, another SDL) or it lacks a function, they find
+// nothing and do nothing.
+#pragma once
+
+struct wl_display;
+struct wl_surface;
+
+// The Wayland display and surface of the window SDL 2 made, where it made
+// it on Wayland. False, with both left as they were, anywhere else.
+bool sdl2wayland(wl_display *&display, wl_surface *&surface);

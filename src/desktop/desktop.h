@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+// The desktop around the show's window, which SDL 1.2 does not tell of:
+// whether anybody can see the window, and on X the screen, its monitors
+// and the window manager. app.cpp calls these; x11.cpp and wayland.cpp
+// answer for the window system SDL took. Where SDL took neither (no
+// display, another driver, no handles to be had) every call does nothing.
+#pragma once
+
+struct wl_display;
+struct wl_surface;
+
+// The window SDL made: an X window, or a Wayland surface on its display.
+struct DesktopWindow {
+    unsigned long x11window;
+    wl_display *wldisplay;
+    wl_surface *wlsurface;
+};
+
+// How long a display may take to complete a connection before it counts
+// as not answering.
+constexpr int DISPLAY_ANSWER_SECONDS = 10;
+
+// Opens a connection to the X display DISPLAY names. False only when that
+// display took longer than DISPLAY_ANSWER_SECONDS to answer; a display that
+// turns the connection away, or none at all, is left for SDL to report.
+bool desktopopen();
+
+// SDL_SetVideoMode waits, with no limit, until a window manager shows the
+// new window. One that stalls with that request unread in its queue goes
+// on only when it hears something else: while the mode is being set, a
+// property of the X root window is touched every NUDGE_MS, which wakes it.
+// app.cpp calls desktopnudgestart right before SDL_SetVideoMode and
+// desktopnudgestop right after.
+constexpr int NUDGE_MS = 500;
+void desktopnudgestart();
+void desktopnudgestop();
+
+// Follows the window SDL made, from the mode set until desktopclose. On X
+// it also fits the window to its monitor unless a window manager looks
+// after it.
+void desktopwatch(const DesktopWindow &window);
+
+// Once a pass, right before the frame, never blocking: takes in what the
+// desktop has said since. On X, when the screen, its monitors or the
+// window manager changed, it fits the window again unless a window manager
+// looks after it; on Wayland it asks to hear when the frame is shown.
+void desktoppoll();
+
+// True while the window is out of sight. On X: unmapped, or said to be so
+// by the window manager, iconic in WM_STATE or _NET_WM_STATE_HIDDEN (some
+// keep a window on a workspace not shown mapped, and say so only there,
+// where SDL does not look; SDL 3 may say an unmapped window is shown). On
+// Wayland: the compositor has held back the frame callback of the last
+// frame for longer than one that shows the window would. Asked after each
+// frame is swapped.
+bool desktophidden();
+
+// Waits until the desktop says something or `ms` pass, then takes it in.
+// app.cpp sleeps in it while the show is unseen.
+void desktopwait(int ms);
+
+// Lets go of everything the watch holds on SDL's connection; app.cpp calls
+// it before SDL quits.
+void desktopclose();

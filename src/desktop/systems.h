@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: MIT
+// The window systems behind desktop.h, one file each, called only by
+// desktop.cpp. Each does nothing until it watches a window of its own.
+#pragma once
+
+#include "desktop/desktop.h"
+
+// x11.cpp
+bool x11open();
+void x11nudgestart();
+void x11nudgestop();
+void x11watch(unsigned long window);
+void x11poll();
+bool x11hidden();
+bool x11wait(int ms);  // false, at once, where it watches no window
+
+// wayland.cpp
+void waylandwatch(wl_display *display, wl_surface *surface);
+void waylandpoll();
+bool waylandhidden();
+bool waylandwait(int ms);  // false, at once, where it watches no window
+void waylandclose();

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: MIT
+// The desktop around the window, on Wayland. A compositor sends a surface
+// no frame callback while nobody can see it (on a workspace not shown,
+// minimised) and sends the one outstanding as soon as it can be seen
+// again; that is the one sign every Wayland desktop gives. SDL asks for
+// callbacks of its own but gives up waiting for them after a few frames,
+// and passes nothing on. So the show asks for callbacks of its own, on a
+// queue of its own that SDL never dispatches, through a wrapper of SDL's
+// surface: a request made right before a frame is carried by that frame's
+// swap. One outstanding for longer than UNSEEN_AFTER after its swap means
+// the window is out of sight, until it comes.
+// Everything here runs on the main thread, between SDL's calls, and reads
+// SDL's connection only through the calls libwayland gives any second
+// reader of a display.
+#include <poll.h>
+#include <wayland-client.h>
+
+#include <chrono>
+
+#include "desktop/systems.h"
+
+using Clock = std::chrono::steady_clock;
+
+// A compositor that shows the window answers within a refresh or two, and
+// one that refreshes 4 times a second within this; a few more frames still
+// come once the window is out of sight.
+constexpr auto UNSEEN_AFTER = std::chrono::milliseconds(250);
+
+static struct {
+    wl_display *display;
+    wl_event_queue *queue;
+    wl_surface *surface;        // the wrapper, whose requests' replies come to queue
+    wl_callback *callback;      // the frame callback outstanding, if any
+    Clock::time_point carried;  // when the swap that carried it was over
+    bool swapped;               // carried holds that time
+} way;
+
+static void framedone(void *, wl_callback *callback, uint32_t) {
+    wl_callback_destroy(callback);
+    way.callback = nullptr;
+}
+static const wl_callback_listener FRAME_LISTENER = {framedone};
+
+void waylandwatch(wl_display *display, wl_surface *surface) {
+    way.display = display;
+    way.queue = wl_display_create_queue(display);
+    if (way.queue == nullptr) {
+        return;
+    }
+    way.surface = static_cast<wl_surface *>(wl_proxy_create_wrapper(surface));
+    if (way.surface == nullptr) {
+        wl_event_queue_destroy(way.queue);
+        way.queue = nullptr;
+        return;
+    }
+    wl_proxy_set_queue(reinterpret_cast<wl_proxy *>(way.surface), way.queue);
+}
+
+// Takes in what has come for the queue: what SDL has read already, or else
+// what arrives on the connection within `ms`. Whatever else it reads stays
+// queued for SDL.
+static void hear(int ms) {
+    if (wl_display_prepare_read_queue(way.display, way.queue) != 0) {
+        wl_display_dispatch_queue_pending(way.display, way.queue);
+        return;
+    }
+    wl_display_flush(way.display);
+    pollfd connection = {wl_display_get_fd(way.display), POLLIN, 0};
+    if (poll(&connection, 1, ms) > 0) {
+        wl_display_read_events(way.display);
+    } else {
+        wl_display_cancel_read(way.display);
+    }
+    wl_display_dispatch_queue_pending(way.display, way.queue);
+}
+
+void waylandpoll() {
+    if (way.surface == nullptr) {
+        return;
+    }
+    hear(0);
+    if (way.callback == nullptr) {
+        way.callback = wl_surface_frame(way.surface);
+        wl_callback_add_listener(way.callback, &FRAME_LISTENER, nullptr);
+        way.swapped = false;
+    }
+}
+
+bool waylandhidden() {
+    if (way.callback == nullptr) {
+        return false;
+    }
+    hear(0);
+    if (way.callback == nullptr) {
+        return false;
+    }
+    const Clock::time_point now = Clock::now();
+    if (!way.swapped) {
+        way.carried = now;
+        way.swapped = true;
+    }
+    return now - way.carried > UNSEEN_AFTER;
+}
+
+bool waylandwait(int ms) {
+    if (way.surface == nullptr) {
+        return false;
+    }
+    hear(ms);
+    return true;
+}
+
+void waylandclose() {
+    if (way.callback != nullptr) {
+        wl_callback_destroy(way.callback);
+    }
+    if (way.surface != nullptr) {
+        wl_proxy_wrapper_destroy(way.surface);
+    }
+    if (way.queue != nullptr) {
+        wl_event_queue_destroy(way.queue);
+    }
+    way = {};
+}
