@@ -21,6 +21,17 @@ static constexpr Uint32 VIDEO_FLAGS =
 static constexpr int KEY_REPEAT_DELAY_MS = 100;
 static constexpr int KEY_REPEAT_INTERVAL_MS = 30;
 
+// A Wayland session sets DISPLAY too, for its XWayland, and SDL 2 takes
+// X11 whenever DISPLAY is set; but there the window is never told that it
+// is out of sight. So where WAYLAND_DISPLAY is set SDL is asked for
+// Wayland first, and for X11 where Wayland does not answer. A driver the
+// user names wins.
+static const char *const SESSION_DRIVERS = "wayland,x11";
+// A full-screen show needs no decorations. Where the compositor leaves them
+// to the client, SDL 2 turns to libdecor, which with no plugin installed
+// never shows the window, and SDL_SetVideoMode waits for it forever.
+static const char *const NO_LIBDECOR[] = {"SDL_VIDEO_WAYLAND_ALLOW_LIBDECOR", "0"};
+
 // SDL's fallbacks when no display can be reached: they draw where nobody
 // can see the show or stop it.
 static const char *const UNSEEN_DRIVERS[] = {"offscreen", "dummy"};
@@ -44,6 +55,26 @@ static SDL_Event event;
 [[noreturn]] static void fail(const char *stage) {
     fprintf(stderr, "%s failed: %s\n", stage, SDL_GetError());
     Quit(1);
+}
+
+static bool named(const char *variable) {
+    const char *value = getenv(variable);
+    return value != nullptr && *value != '\0';
+}
+
+static void choosedriver() {
+    if (named("WAYLAND_DISPLAY") && !named("SDL_VIDEODRIVER")) {
+        setenv("SDL_VIDEODRIVER", SESSION_DRIVERS, 1);
+    }
+    setenv(NO_LIBDECOR[0], NO_LIBDECOR[1], 0);
+}
+
+// True when SDL_VIDEODRIVER names this driver first.
+static bool first(const char *driver) {
+    const char *list = getenv("SDL_VIDEODRIVER");
+    const size_t length = strlen(driver);
+    return list != nullptr && strncasecmp(list, driver, length) == 0 &&
+           (list[length] == '\0' || list[length] == ',');
 }
 
 // True when SDL_VIDEODRIVER names this driver, alone or in a list.
@@ -108,8 +139,12 @@ static bool reachdisplay() {
     return false;
 }
 
+// The X display is given its deadline before SDL waits on it with none.
+// Where Wayland is asked first, X waits until SDL has taken it, so that a
+// session's XWayland is not started for nothing.
 static void startvideo() {
-    if (!desktopopen()) {
+    choosedriver();
+    if (!first("wayland") && !desktopopen()) {
         SDL_SetError("the display %s did not answer in %d s", getenv("DISPLAY"),
                      DISPLAY_ANSWER_SECONDS);
         fail("Video initialization");
