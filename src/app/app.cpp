@@ -2,6 +2,7 @@
 // Application shell: SDL set-up, the main loop and the event handler.
 #include "app/app.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,6 +47,15 @@ static constexpr size_t ERROR_TEXT = 256;
 // window coming back that only SDL sees.
 static constexpr int UNSEEN_WAIT_MS = 100;
 
+// SIGTERM and SIGINT ask a running show to end, as the close request does.
+// Until it runs they end it at once: start-up may wait on a display or a
+// compositor that never answers, and SDL, which would otherwise take them
+// over as it starts, turns them into events that nothing reads before the
+// main loop. SDL leaves a signal that has a handler alone, and one that is
+// ignored (a background job's SIGINT) stays ignored.
+static const int QUIT_SIGNALS[] = {SIGTERM, SIGINT};
+static volatile sig_atomic_t running, signalled;
+
 static int done;
 static SDL_Surface *surface;
 static Uint32 videoFlags;
@@ -55,6 +65,26 @@ static SDL_Event event;
 [[noreturn]] static void fail(const char *stage) {
     fprintf(stderr, "%s failed: %s\n", stage, SDL_GetError());
     Quit(1);
+}
+
+static void onsignal(int number) {
+    if (running) {
+        signalled = 1;
+        return;
+    }
+    signal(number, SIG_DFL);
+    raise(number);
+}
+
+static void catchsignals() {
+    for (const int number : QUIT_SIGNALS) {
+        struct sigaction action = {};
+        sigaction(number, nullptr, &action);
+        if (action.sa_handler == SIG_DFL) {
+            action.sa_handler = onsignal;
+            sigaction(number, &action, nullptr);
+        }
+    }
 }
 
 static bool named(const char *variable) {
@@ -193,12 +223,13 @@ static void sleepunseen() {
         } else {
             desktopwait(UNSEEN_WAIT_MS);
         }
+        done |= signalled;
     }
 }
 
-// One pass: drain every pending event, the desktop's too, step the scene,
-// draw and present, then sleep while unseen. The first frame is drawn
-// whatever the window system has said by then.
+// One pass: drain every pending event and quit signal, then the desktop's,
+// step the scene, draw and present, then sleep while unseen. The first
+// frame is drawn whatever the window system has said by then.
 // A quit request ends the loop after its pass has still stepped and drawn,
 // and no event later in the same drain can take it back.
 static void mainloop() {
@@ -206,6 +237,7 @@ static void mainloop() {
         while (SDL_PollEvent(&event)) {
             done |= HandleEvent(&event);
         }
+        done |= signalled;
         desktoppoll();
         calcme();
         drawGLScene();
@@ -245,10 +277,12 @@ void Quit(int returnCode) {
 }
 
 int SDL_main(int, char **) {
+    catchsignals();
     startvideo();
     initGL();
     initme();
     SDL_ShowCursor(SDL_DISABLE);
+    running = 1;
     mainloop();
     Quit(0);
 }
