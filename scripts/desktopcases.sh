@@ -225,8 +225,6 @@ start_gnome() {
 }
 
 # ---- one case -------------------------------------------------------------
-frames() { tr -d ' ' 2>/dev/null <"$LOGS/frames" || echo 0; }
-cpu() { awk '{print $14 + $15}' "/proc/$APP_PID/stat"; }  # clock ticks, all threads
 percent() { awk -v t="$1" -v hz="$TICKS" -v s="$SAMPLE" 'BEGIN {printf "%.1f", 100 * t / hz / s}'; }
 stopped() { [[ "$(procstat "$APP_PID" 1)" == [Tt] ]] || gone; }
 drew() { [ "$(frames)" -gt "$1" ]; }

@@ -128,6 +128,9 @@ xstart() {  # xstart [WxHxD]: a fresh Xvfb, in place of every server and helper 
 gone() { ! alive; }
 windoworgone() { appwindow >/dev/null || gone; }
 
+cpu() { awk '{print $14 + $15}' "/proc/$APP_PID/stat"; }  # the program's clock ticks, all threads
+frames() { tr -d ' ' 2>/dev/null <"$LOGS/frames" || echo 0; }  # as the test hook counts them
+
 appwindow() { xdotool search --all --pid "$APP_PID" --classname cubebloom 2>/dev/null | head -n1 | grep .; }
 
 # appstart [ENV=VALUE...]: start the program, wait for its window; its

@@ -82,6 +82,19 @@ differ() {
     [ "$status" -eq 1 ]
 }
 
+# Of a show that counts its frames (the hook's CUBEBLOOM_FRAMES in
+# LOGS/frames): one that sleeps swaps no frame and takes at most a clock
+# tick in 2 s; one that draws takes a core's worth.
+asleep() {
+    local before count
+    before=$(cpu) count=$(frames) && sleep 2 || return 1
+    TICKS=$(($(cpu) - before)) DREW=$(($(frames) - count))
+    [ "$TICKS" -le 1 ] && [ "$DREW" = 0 ]
+}
+draws() { local count; count=$(frames) && sleep 0.5 && [ "$(frames)" -gt "$count" ]; }
+sleeps() { waitfor 60 asleep || stepfail "still awake: $DREW frames, $TICKS clock ticks in its last 2 s"; }
+wakes() { waitfor 60 draws || stepfail "no frame in 60 s (frames so far: $(frames))"; }
+
 wmmarked() { xclient xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
 wmupordead() { wmmarked || ! kill -0 "${HELPER_PIDS[-1]}" 2>/dev/null; }
 

@@ -1,10 +1,10 @@
 # SPDX-License-Identifier: MIT
 # The Debian package, built from debian/ as a distribution would: it holds
 # the program in /usr/games with its entries, icon, man page and licence,
-# depends on sdl12-compat, GL and GLU, and lintian finds no error or
-# warning in it. A second build, under another umask, gives the same
-# package to the bit. The package, the man page, the software-centre entry
-# and the README all carry the version CMake builds.
+# depends on sdl12-compat, GL, GLU and Wayland's client library, and
+# lintian finds no error or warning in it. A second build, under another
+# umask, gives the same package to the bit. The package, the man page, the
+# software-centre entry and the README all carry the version CMake builds.
 . "$(dirname "$0")/../xtest.sh"
 source=$(realpath "$(dirname "$0")/../..")
 newcase package
@@ -18,8 +18,9 @@ depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 # sdl12-compat is libsdl1.2debian from 1.2.60 on (the classic library
 # stops at 1.2.15), or on Debian 12 the shim offered beside it
-check "it depends on sdl12-compat, GL, GLU and libc" test "$(grep -oE \
-    'libsdl1.2debian \(>= 1\.2\.[6-9][0-9]|libgl1|libglu1|libc6' <<<"$depends" | sort -u | wc -l)" = 4
+check "it depends on sdl12-compat, GL, GLU, Wayland's client library and libc" test "$(grep -oE \
+    'libsdl1.2debian \(>= 1\.2\.[6-9][0-9]|libgl1|libglu1|libwayland-client0|libc6' <<<"$depends" |
+    sort -u | wc -l)" = 5
 lintian --pedantic --display-info "$LOGS"/a/cubebloom_*.changes >"$LOGS/lintian.log" 2>&1
 echo "lintian: $(grep -c '^[A-Z]: ' "$LOGS/lintian.log") tags"
 # Lintian from Debian 13 on repeats AppStream's verdict on the entry, which

@@ -3,8 +3,8 @@
 # library: exactly one line on standard error, naming the failed stage, and
 # status 1. Then in a real X window: a storm of keys and mouse events, the
 # three rigs on screen, Escape, the window system's close request, quits in
-# the middle of a drain, and a display that turns its first connections
-# away.
+# the middle of a drain, a Wayland socket that nobody listens on, and a
+# display that turns its first connections away.
 . "$(dirname "$0")/../xtest.sh"
 
 failstart() {  # failstart EXPECTED-PREFIX ENV...: run with ENV, no display
@@ -23,6 +23,8 @@ check "driver without OpenGL" failstart "Video mode set failed: " SDL_VIDEODRIVE
 # display available"); SDL 3 fails by itself. Either way, one line.
 check "no display at all" failstart "Video initialization failed: "
 check "unreachable X display" failstart "Video initialization failed: " DISPLAY=:999
+check "a Wayland socket nobody listens on, and no X display" \
+    failstart "Video initialization failed: " WAYLAND_DISPLAY=wayland-none
 
 newcase 1024x768x24
 check "an X server answers" xstart 1024x768x24
@@ -79,6 +81,13 @@ for quit in "xdotool key Escape" closeapp; do
     appwait 30
     check "$quit, then other events in the same drain: status 0" test "$STATUS" = 0
 done
+
+# A session's Wayland socket that nobody listens on: the show takes X.
+newcase dead-wayland-socket
+check "an X server answers" xstart 1024x768x24
+check "starts on X though WAYLAND_DISPLAY names a dead socket" appstart WAYLAND_DISPLAY=wayland-none
+appquit
+check "and Escape still ends it with status 0" test "$STATUS" = 0
 
 # A busy server can turn connections away for a moment ("try again"); SDL
 # then falls back or fails as if there were no display at all.

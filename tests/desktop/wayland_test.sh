@@ -1,0 +1,77 @@
+# SPDX-License-Identifier: MIT
+# The show in a Wayland session as a user has it: sway, headless, with
+# WAYLAND_DISPLAY and DISPLAY both set and SDL_VIDEODRIVER unset. It goes
+# native and wakes no XWayland, shows the whole 4:3 frame, takes keys, and
+# on a workspace that is not shown draws no frame and takes no CPU, draws
+# again once back, and still ends on the close request or SIGTERM.
+. "$(dirname "$0")/../xtest.sh"
+. "$(dirname "$0")/../../scripts/wlsession.sh"
+
+FRAME=1440x1080+240+0  # the 4:3 frame, centred on a 1920x1080 output
+
+# the show has a window of sway's own shell, and sway started no XWayland
+native() {
+    swayhas "[pid=$APP_PID shell=xdg_shell]" || { stepfail "no native window of the show's"; return 1; }
+    ! pgrep -x Xwayland -P "$SWAY_PID" >/dev/null || stepfail "sway started XWayland"
+}
+
+# wlstart [ENV=VALUE...]: start the program, counted and its events
+# logged, and wait until sway shows a window of its
+wlstart() {
+    env LD_PRELOAD="$XHOOK" CUBEBLOOM_FRAMES="$LOGS/frames" CUBEBLOOM_EVENTS="$LOGS/events" "$@" \
+        "$CUBEBLOOM" >"$LOGS/app.out" 2>"$LOGS/app.err" &
+    track $!
+    waitfor 60 eval 'swayhas "[pid=$APP_PID]" || gone'
+    if ! alive; then
+        appwait 0
+        stepfail "the program ended before sway showed its window, status $STATUS"
+    elif ! swayhas "[pid=$APP_PID]"; then
+        stepfail "sway showed no window of the program's in 60 s"
+    fi
+}
+
+whiteframe() {  # the white pixels of a screenshot cover exactly FRAME
+    swayshot "$LOGS/frame.png" &&
+        [ "$(convert "$LOGS/frame.png" -fuzz 2% -fill black +opaque white -bordercolor black -border 1 \
+            -trim -format '%wx%h+%[fx:page.x-1]+%[fx:page.y-1]' info:)" = "$FRAME" ]
+}
+took() { waitfor 10 grep -qs "key $1\$" "$LOGS/events"; }  # took KEY: the program took that key
+hide() { swayask -q workspace number 9; }
+show() { swayask -q workspace number 1; }
+
+newcase sway
+check "sway runs headless" swaystart 1920x1080 || { finish; exit; }
+check "starts in the session" wlstart CUBEBLOOM_STOP_AT=1 &&
+    check "it went native" native &&
+    check "its first frame fills the 4:3 frame $FRAME, all white" \
+        eval 'waitfor 60 stoppedorgone && waitfor 10 whiteframe'
+kill -CONT "$APP_PID"
+check "it draws" wakes
+check "keys 2 and 3 reach it" eval 'wlkey 2 && took 2 && wlkey 3 && took 3'
+check "held, a key repeats" eval 'wlkey +1 && sleep 1 && wlkey -1 &&
+    [ "$(grep -c "key 1$" "$LOGS/events")" -gt 1 ]'
+hide
+check "on another workspace, it sleeps" sleeps
+show
+check "back on its workspace, it draws again" wakes
+hide
+check "on another workspace again, it sleeps again" sleeps
+swayask -q "[pid=$APP_PID] kill"
+appwait 30
+check "asleep, the close request ends it, status 0" test "$STATUS" = 0
+show
+
+check "starts again" wlstart && check "and draws" wakes
+hide
+check "on another workspace, the new show sleeps" sleeps
+kill -TERM "$APP_PID"
+appwait 30
+check "asleep, SIGTERM ends it, status 0" test "$STATUS" = 0
+show
+
+check "starts once more" wlstart && check "and draws" wakes
+wlkey Escape
+appwait 30
+check "Escape ends it, status 0" test "$STATUS" = 0
+check "and nothing was printed" test ! -s "$LOGS/app.out" -a ! -s "$LOGS/app.err"
+finish
