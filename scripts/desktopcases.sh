@@ -5,7 +5,7 @@
 # on Xvfb, through XWayland and natively; openbox and xfwm4 on Xvfb), one
 # case each.
 # Prints one row a case, fields split by "|", and keeps each case's logs
-# and screenshots in TOP/CASE. Needs CUBEBLOOM, XHOOK and XPROBE.
+# and screenshots in TOP/CASE. Needs CUBEBLOOM, XHOOK, XPROBE and WLKEYS.
 #   scripts/desktopcases.sh TOP [DESKTOP...]
 #   (DESKTOP: openbox xfwm4 sway weston gnome; by default all of them)
 # The desktops' own helpers (session buses, accessibility daemons) outlive
@@ -17,6 +17,7 @@ shift
 DESKTOPS=(openbox xfwm4 sway weston gnome)
 [ $# -eq 0 ] || DESKTOPS=("$@")
 . "$(dirname "$0")/xsession.sh"
+. "$(dirname "$0")/wlsession.sh"
 trap 'cleanup; for pid in $(pgrep -s $$); do [ "$pid" = $$ ] || kill -9 "$pid" 2>/dev/null; done' EXIT
 export XDG_CACHE_HOME=$TOP/cache HOME=$TOP/home
 mkdir -p "$XDG_CACHE_HOME" "$HOME"
@@ -72,49 +73,14 @@ start_xfwm4() {
 }
 
 # ---- sway ---------------------------------------------------------------
-swayask() { SWAYSOCK=$(sed -n 's/^SWAYSOCK=//p' "$LOGS/session.env") swaymsg "$@"; }
 start_sway() {
     VERSION=$(sway --version | awk '{print $3}')
-    printf '%s\n' "xwayland enable" "default_border none" "output HEADLESS-1 mode $OUTPUT position 0 0" \
-        "output * bg #000000 solid_color" "exec env >$LOGS/session.env" >"$LOGS/sway.conf"
-    WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS=1 WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-        sway -d -c "$LOGS/sway.conf" >"$LOGS/sway.log" 2>&1 &
-    HELPER_PIDS+=($!)
-    waitfor 30 grep -qs '^WAYLAND_DISPLAY=' "$LOGS/session.env" || { note "sway did not start in 30 s"; return 1; }
-    sessionenv
-    keyboard
-    shot() { grim -o HEADLESS-1 "$1"; }
+    swaystart "$OUTPUT" >>"$LOGS/steps.log" || return 1
+    shot() { swayshot "$1"; }
     hide() { swayask -q workspace number 9; }
     show() { swayask -q workspace number 1; }
     close() { swayask -q "[pid=$APP_PID] kill"; }
-    key() {
-        if [ "$DRIVER" = x11 ]; then xkey "$1"; return; fi
-        waitfor 5 refocused || :
-        wtype -k "$1" && keyboard
-    }
-}
-
-# With no input devices the seat has no keyboard, and a client binds one
-# only when it appears: a virtual keyboard stays for the whole session so
-# that each wtype's keys reach a keyboard the show already holds. Once a
-# wtype is gone, sway's seat has no keymap to send, and SDL 2 crashes on a
-# keyboard without one: the lasting keyboard is made anew after each key.
-# Each new keyboard takes the show's focus away and gives it back: a key
-# sent in between is lost, so the next one waits for the focus to return.
-keyboard() {
-    [ -z "${KEYBOARD:-}" ] || kill "$KEYBOARD" 2>/dev/null || :
-    wtype -s 86400000 &
-    KEYBOARD=$!
-    HELPER_PIDS+=($!)
-    ! alive || FOCUSED=$((FOCUSED + 1))
-}
-refocused() { [ "$(grep -c 'active gain=1 state=input' "$LOGS/events" 2>/dev/null)" -ge "$FOCUSED" ]; }
-
-# DISPLAY and WAYLAND_DISPLAY as the compositor gives them to its clients
-sessionenv() {
-    export WAYLAND_DISPLAY DISPLAY
-    WAYLAND_DISPLAY=$(sed -n 's/^WAYLAND_DISPLAY=//p' "$LOGS/session.env")
-    DISPLAY=$(sed -n 's/^DISPLAY=//p' "$LOGS/session.env")
+    key() { if [ "$DRIVER" = x11 ]; then xkey "$1"; else wlkey "$1"; fi; }
 }
 
 # ---- weston -------------------------------------------------------------
@@ -245,10 +211,8 @@ usage() {
     printf -v "$2" %s $(($(frames) - f0))
 }
 
-# program ENV...: the program, counted and its events logged, in the background;
-# FOCUSED counts the keyboard focus it should have been given so far
+# program ENV...: the program, counted and its events logged, in the background
 program() {
-    FOCUSED=1
     env LD_PRELOAD="$XHOOK" CUBEBLOOM_FRAMES="$LOGS/frames" CUBEBLOOM_EVENTS="$LOGS/events" "$@" \
         "$CUBEBLOOM" >"$LOGS/app.out" 2>"$LOGS/app.err" &
     track $!
@@ -288,8 +252,17 @@ heard() {
     fi
 }
 
-# told: the program was told it was hidden, in a way it could act on
-told() { grep -Eq -- '-[a-z,]*active|Iconic|IsUnMapped|HIDDEN' "$LOGS/heard"; }
+# told: the program was told it was hidden, in a way it could act on: on X
+# by SDL or the window's state, on Wayland by frame callbacks that stopped
+# (a few still come once the window is out of sight)
+STRAY_CALLBACKS=10
+told() {
+    if [ "$DRIVER" = x11 ]; then
+        grep -Eq -- '-[a-z,]*active|Iconic|IsUnMapped|HIDDEN' "$LOGS/heard"
+    else
+        [ "$(sed -n 's/.*frame callbacks \([0-9]*\).*/\1/p' "$LOGS/heard")" -le "$STRAY_CALLBACKS" ]
+    fi
+}
 
 # runcase DESKTOP PATH: PATH is default (SDL chooses), x11 or wayland
 runcase() {

@@ -14,7 +14,7 @@
 set -eu -o pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-DESKTOP_PACKAGES="sway xwayland grim wtype weston gnome-shell xfwm4 openbox dbus dbus-daemon gjs
+DESKTOP_PACKAGES="sway xwayland grim libxkbcommon-dev weston gnome-shell xfwm4 openbox dbus dbus-daemon gjs
     libglib2.0-bin x11-utils xdotool xvfb xauth imagemagick libxfixes-dev gcc"
 need debootstrap git bsdextrautils
 . scripts/chroot.sh
@@ -29,9 +29,12 @@ git archive -o "$top/cubebloom.tar" HEAD
 # in STAGE/src (world-readable), with the packages the cases need.
 BUILD='cd "$STAGE/src" && . scripts/deps.sh && need $BUILD_PACKAGES $DESKTOP_PACKAGES && buildrelease &&
     cc -O2 -shared -fPIC $(sdl-config --cflags) -o build/libxhook.so tests/tools/xhook.c -ldl &&
-    cc -O2 -o build/xprobe tests/tools/xprobe.c -lX11 -lXfixes'
+    cc -O2 -o build/xprobe tests/tools/xprobe.c -lX11 -lXfixes &&
+    wayland-scanner client-header tests/tools/virtual-keyboard.xml build/virtual-keyboard-client.h &&
+    wayland-scanner private-code tests/tools/virtual-keyboard.xml build/virtual-keyboard.c &&
+    cc -O2 -Ibuild -o build/wlkeys tests/tools/wlkeys.c build/virtual-keyboard.c -lwayland-client -lxkbcommon'
 CASES='cd "$STAGE/src" && CUBEBLOOM=$PWD/build/release/cubebloom XHOOK=$PWD/build/libxhook.so \
-    XPROBE=$PWD/build/xprobe bash scripts/desktopcases.sh "$STAGE/cases"'
+    XPROBE=$PWD/build/xprobe WLKEYS=$PWD/build/wlkeys bash scripts/desktopcases.sh "$STAGE/cases"'
 
 # What to undo on the host, last first, when the script ends.
 UNDO=()
