@@ -95,6 +95,17 @@ draws() { local count; count=$(frames) && sleep 0.5 && [ "$(frames)" -gt "$count
 sleeps() { waitfor 60 asleep || stepfail "still awake: $DREW frames, $TICKS clock ticks in its last 2 s"; }
 wakes() { waitfor 60 draws || stepfail "no frame in 60 s (frames so far: $(frames))"; }
 
+SOURCE=$(realpath "$(dirname "${BASH_SOURCE[0]}")/..")
+
+# ownicon WINDOW: the window's _NET_WM_ICON is the program's own, the
+# pixels data/cubebloom-64.rgba holds
+ownicon() {
+    local size
+    size=$(xclient "$XPROBE" icon "$1" "$LOGS/icon.rgba") || { stepfail "it has no _NET_WM_ICON"; return 1; }
+    [ "$size" = 64x64 ] && cmp -s "$LOGS/icon.rgba" "$SOURCE/data/cubebloom-64.rgba" ||
+        stepfail "its icon ($size) is not the program's"
+}
+
 wmmarked() { xclient xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
 wmupordead() { wmmarked || ! kill -0 "${HELPER_PIDS[-1]}" 2>/dev/null; }
 

@@ -13,6 +13,7 @@
 #include "app/sdl2.h"
 #include "camera/camera.h"
 #include "desktop/desktop.h"
+#include "icon.h"
 #include "render/render.h"
 
 static const char *const TITLE = "cubebloom";  // so task switchers can name the window
@@ -28,10 +29,17 @@ static constexpr int KEY_REPEAT_INTERVAL_MS = 30;
 // Wayland first, and for X11 where Wayland does not answer. A driver the
 // user names wins.
 static const char *const SESSION_DRIVERS = "wayland,x11";
-// A full-screen show needs no decorations. Where the compositor leaves them
-// to the client, SDL 2 turns to libdecor, which with no plugin installed
-// never shows the window, and SDL_SetVideoMode waits for it forever.
-static const char *const NO_LIBDECOR[] = {"SDL_VIDEO_WAYLAND_ALLOW_LIBDECOR", "0"};
+// SDL 2's hints, which SDL 1.2 has no call for, go through the environment;
+// the user's own settings win. A full-screen show needs no decorations:
+// where the compositor leaves them to the client, SDL 2 turns to libdecor,
+// which with no plugin installed never shows the window, and
+// SDL_SetVideoMode waits for it forever. Where the show holds off the
+// screen saver, a desktop names who holds it and why.
+static const char *const HINTS[][2] = {
+    {"SDL_VIDEO_WAYLAND_ALLOW_LIBDECOR", "0"},
+    {"SDL_APP_NAME", TITLE},
+    {"SDL_SCREENSAVER_INHIBIT_ACTIVITY_NAME", "Showing an animation"},
+};
 
 // SDL's fallbacks when no display can be reached: they draw where nobody
 // can see the show or stop it.
@@ -46,6 +54,10 @@ static constexpr size_t ERROR_TEXT = 256;
 // How long an unseen show may take to hear a key, the close request or the
 // window coming back that only SDL sees.
 static constexpr int UNSEEN_WAIT_MS = 100;
+// SDL keeps the screen saver and blanking off while its video runs. A show
+// nobody can see lets them work again once it has slept this long, so that
+// a compositor's slow frames do not make it let go and take hold each time.
+static constexpr Uint32 SAVER_AFTER_MS = 500;
 
 // SIGTERM and SIGINT ask a running show to end, as the close request does.
 // Until it runs they end it at once: start-up may wait on a display or a
@@ -56,8 +68,18 @@ static constexpr int UNSEEN_WAIT_MS = 100;
 static const int QUIT_SIGNALS[] = {SIGTERM, SIGINT};
 static volatile sig_atomic_t running, signalled;
 
+// The icon's pixels are bytes R, G, B, A, whatever the byte order.
+#if SDL_BYTEORDER == SDL_LIL_ENDIAN
+static constexpr Uint32 ICON_MASKS[4] = {0x000000ff, 0x0000ff00, 0x00ff0000, 0xff000000};
+#else
+static constexpr Uint32 ICON_MASKS[4] = {0xff000000, 0x00ff0000, 0x0000ff00, 0x000000ff};
+#endif
+static constexpr int ICON_DEPTH = 32;
+static constexpr int ICON_PITCH = ICON_SIZE * 4;
+
 static int done;
 static SDL_Surface *surface;
+static SDL_Surface *icon;  // over the built-in pixels, kept for the life of the process
 static Uint32 videoFlags;
 static const SDL_VideoInfo *videoInfo;
 static SDL_Event event;
@@ -92,11 +114,13 @@ static bool named(const char *variable) {
     return value != nullptr && *value != '\0';
 }
 
-static void choosedriver() {
+static void hintsdl() {
     if (named("WAYLAND_DISPLAY") && !named("SDL_VIDEODRIVER")) {
         setenv("SDL_VIDEODRIVER", SESSION_DRIVERS, 1);
     }
-    setenv(NO_LIBDECOR[0], NO_LIBDECOR[1], 0);
+    for (const auto &hint : HINTS) {
+        setenv(hint[0], hint[1], 0);
+    }
 }
 
 // True when SDL_VIDEODRIVER names this driver first.
@@ -143,6 +167,7 @@ static void watchdesktop() {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (SDL_GetWMInfo(&info) > 0 && info.subsystem == SDL_SYSWM_X11) {
+        window.x11display = info.info.x11.display;
         window.x11window = info.info.x11.window;
     }
 #endif
@@ -169,11 +194,22 @@ static bool reachdisplay() {
     return false;
 }
 
+// Task switchers and panels show the window's icon: the program's own, as
+// in the menus. SDL 1.2 takes it before the window is made.
+static void seticon() {
+    icon = SDL_CreateRGBSurfaceFrom(const_cast<unsigned char *>(ICON_RGBA), ICON_SIZE, ICON_SIZE,
+                                    ICON_DEPTH, ICON_PITCH, ICON_MASKS[0], ICON_MASKS[1],
+                                    ICON_MASKS[2], ICON_MASKS[3]);
+    if (icon != nullptr) {
+        SDL_WM_SetIcon(icon, nullptr);
+    }
+}
+
 // The X display is given its deadline before SDL waits on it with none.
 // Where Wayland is asked first, X waits until SDL has taken it, so that a
 // session's XWayland is not started for nothing.
 static void startvideo() {
-    choosedriver();
+    hintsdl();
     if (!first("wayland") && !desktopopen()) {
         SDL_SetError("the display %s did not answer in %d s", getenv("DISPLAY"),
                      DISPLAY_ANSWER_SECONDS);
@@ -196,6 +232,7 @@ static void startvideo() {
     }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_WM_SetCaption(TITLE, TITLE);
+    seticon();
     desktopnudgestart();
     surface = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, videoFlags);
     desktopnudgestop();
@@ -210,13 +247,16 @@ static void startvideo() {
 
 // While nobody can see the show (the desktop keeps the window out of
 // sight, or SDL says it is not active) no frame is drawn: events are read,
-// the desktop is waited on for at most UNSEEN_WAIT_MS at a time, and the
-// show goes on from the same frame once it is seen.
+// the desktop is waited on for at most UNSEEN_WAIT_MS at a time, the screen
+// is handed back to the screen saver after SAVER_AFTER_MS, and the show
+// goes on from the same frame, holding the screen again, once it is seen.
 static bool seen() {
     return !desktophidden() && (SDL_GetAppState() & SDL_APPACTIVE) != 0;
 }
 
 static void sleepunseen() {
+    const Uint32 start = SDL_GetTicks();
+    bool saver = false;
     while (!done && !seen()) {
         if (SDL_PollEvent(&event)) {
             done |= HandleEvent(&event);
@@ -224,6 +264,14 @@ static void sleepunseen() {
             desktopwait(UNSEEN_WAIT_MS);
         }
         done |= signalled;
+        if (!saver && SDL_GetTicks() - start >= SAVER_AFTER_MS) {
+            saver = true;
+            sdl2screensaver(true);
+            desktopsaverfree();
+        }
+    }
+    if (saver && !done) {
+        sdl2screensaver(false);
     }
 }
 

@@ -61,3 +61,11 @@ bool sdl2wayland(wl_display *&display, wl_surface *&surface) {
     surface = info.info.wl.surface;
     return true;
 }
+
+void sdl2screensaver(bool allowed) {
+    auto *const call =
+        sdl2function<void()>(allowed ? "SDL_EnableScreenSaver" : "SDL_DisableScreenSaver");
+    if (call != nullptr) {
+        call();
+    }
+}

@@ -12,3 +12,8 @@ struct wl_surface;
 // The Wayland display and surface of the window SDL 2 made, where it made
 // it on Wayland. False, with both left as they were, anywhere else.
 bool sdl2wayland(wl_display *&display, wl_surface *&surface);
+
+// Lets the screen saver and blanking work (true), or holds them off again
+// (false), as SDL does while its video runs: the X screen saver, the
+// session's inhibit over D-Bus, the Wayland compositor's idle inhibitor.
+void sdl2screensaver(bool allowed);

@@ -24,7 +24,7 @@ void desktopwatch(const DesktopWindow &window) {
     if (window.wldisplay != nullptr && window.wlsurface != nullptr) {
         waylandwatch(window.wldisplay, window.wlsurface);
     } else if (window.x11window != 0) {
-        x11watch(window.x11window);
+        x11watch(window.x11display, window.x11window);
     }
 }
 
@@ -41,6 +41,10 @@ void desktopwait(int ms) {
     if (!waylandwait(ms) && !x11wait(ms)) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     }
+}
+
+void desktopsaverfree() {
+    x11saverfree();
 }
 
 void desktopclose() {

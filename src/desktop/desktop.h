@@ -6,11 +6,14 @@
 // display, another driver, no handles to be had) every call does nothing.
 #pragma once
 
+struct _XDisplay;
 struct wl_display;
 struct wl_surface;
 
-// The window SDL made: an X window, or a Wayland surface on its display.
+// The window SDL made: an X window on SDL's own connection, or a Wayland
+// surface on its display.
 struct DesktopWindow {
+    _XDisplay *x11display;
     unsigned long x11window;
     wl_display *wldisplay;
     wl_surface *wlsurface;
@@ -58,6 +61,12 @@ bool desktophidden();
 // Waits until the desktop says something or `ms` pass, then takes it in.
 // app.cpp sleeps in it while the show is unseen.
 void desktopwait(int ms);
+
+// Called once SDL has let the screen saver work again. Where no session
+// bus took SDL 2's inhibit, SDL 2.26 leaves the X screen saver suspended
+// on its connection, and suspends it once more each time it holds it
+// again: this lets go of that suspension. Nothing where SDL did so itself.
+void desktopsaverfree();
 
 // Lets go of everything the watch holds on SDL's connection; app.cpp calls
 // it before SDL quits.

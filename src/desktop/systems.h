@@ -9,7 +9,8 @@
 bool x11open();
 void x11nudgestart();
 void x11nudgestop();
-void x11watch(unsigned long window);
+void x11watch(_XDisplay *sdl, unsigned long window);
+void x11saverfree();
 void x11poll();
 bool x11hidden();
 bool x11wait(int ms);  // false, at once, where it watches no window

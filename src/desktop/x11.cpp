@@ -6,6 +6,7 @@
 // part of it shows: so then the window is given the monitor it stands on,
 // or the whole screen where the server knows no monitors, at start-up and
 // again whenever the screen, its monitors or the window manager change.
+// A window manager that comes later is asked for full screen.
 // For the main loop's sleep, it follows whether the window is out of sight:
 // unmapped, which SDL 3 does not always pass on (it says the window is
 // shown again at once), or marked so by a window manager that leaves it
@@ -27,20 +28,28 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xinerama.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/extensions/scrnsaver.h>
 
 // _NET_WM_STATE holds a handful of states; more than this many is not a
 // window manager's doing, and the rest are not looked at.
-constexpr long HIDDEN_STATE_ITEMS = 32;
+constexpr long STATE_ITEMS = 32;
+// The EWMH request to change a mapped window's _NET_WM_STATE.
+constexpr long STATE_ADD = 1;
+constexpr long FROM_APPLICATION = 1;
 
 static struct {
     Display *display;
+    Display *sdl;  // SDL's own connection, touched only to let the screen saver go
     Window root;
     Window window;       // the show's, once SDL has made it
     Window checkwindow;  // the window manager's EWMH check window, while one is there
+    Window asked;        // the check window of the one last asked for full screen
     Atom check;          // _NET_SUPPORTING_WM_CHECK
-    Atom wmstate, netwmstate, netwmhidden;
-    bool hidden;    // the window manager keeps the window out of sight
-    bool unmapped;  // the window itself is not mapped
+    Atom wmstate, netwmstate, netwmhidden, netwmfullscreen;
+    bool hidden;      // the window manager keeps the window out of sight
+    bool adopted;     // a window manager has given the window a WM_STATE
+    bool fullscreen;  // _NET_WM_STATE says full screen
+    bool unmapped;    // the window itself is not mapped
 } desk;
 
 // XOpenDisplay waits on the server with no limit of its own: it runs on a
@@ -247,15 +256,43 @@ static long readitems(Atom property, Atom type, long *items, long most) {
     return read;
 }
 
-static void readhidden() {
+static void readstates() {
     const ErrorTrap trap;
     long state = NormalState;
-    long states[HIDDEN_STATE_ITEMS];
-    const long count = readitems(desk.netwmstate, XA_ATOM, states, HIDDEN_STATE_ITEMS);
-    desk.hidden = readitems(desk.wmstate, AnyPropertyType, &state, 1) == 1 && state == IconicState;
+    long states[STATE_ITEMS];
+    const long count = readitems(desk.netwmstate, XA_ATOM, states, STATE_ITEMS);
+    desk.adopted = readitems(desk.wmstate, AnyPropertyType, &state, 1) == 1;
+    desk.hidden = desk.adopted && state == IconicState;
+    desk.fullscreen = false;
     for (long i = 0; i < count; i++) {
         desk.hidden |= states[i] == static_cast<long>(desk.netwmhidden);
+        desk.fullscreen |= states[i] == static_cast<long>(desk.netwmfullscreen);
     }
+}
+
+// A window manager that comes after the show adopts the window as it
+// finds it, for with none there at the start nothing asked for full
+// screen: a decorated window that runs off the screen. Once one has
+// adopted it, it is asked, the EWMH way for a mapped window, unless the
+// window is full screen already (one that replaces another keeps the
+// state). The one there at the start is never asked: SDL did that.
+static void askfullscreen() {
+    if (desk.checkwindow == None || desk.checkwindow == desk.asked || !desk.adopted ||
+        desk.fullscreen) {
+        return;
+    }
+    desk.asked = desk.checkwindow;
+    XEvent request = {};
+    request.xclient.type = ClientMessage;
+    request.xclient.window = desk.window;
+    request.xclient.message_type = desk.netwmstate;
+    request.xclient.format = 32;
+    request.xclient.data.l[0] = STATE_ADD;
+    request.xclient.data.l[1] = static_cast<long>(desk.netwmfullscreen);
+    request.xclient.data.l[3] = FROM_APPLICATION;
+    XSendEvent(desk.display, desk.root, False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &request);
+    XFlush(desk.display);
 }
 
 // Read once the window's map and unmap notices are selected, so that none
@@ -274,7 +311,7 @@ static void readmapped() {
 // and unmap notices, and its window manager states.
 // A display that turned this file's first connection away has since let
 // SDL in, so it is asked once more.
-void x11watch(unsigned long window) {
+void x11watch(Display *sdl, unsigned long window) {
     if (desk.display == nullptr) {
         x11open();
     }
@@ -282,11 +319,13 @@ void x11watch(unsigned long window) {
         return;
     }
     desk.root = DefaultRootWindow(desk.display);
+    desk.sdl = sdl;
     desk.window = window;
     desk.check = XInternAtom(desk.display, "_NET_SUPPORTING_WM_CHECK", False);
     desk.wmstate = XInternAtom(desk.display, "WM_STATE", False);
     desk.netwmstate = XInternAtom(desk.display, "_NET_WM_STATE", False);
     desk.netwmhidden = XInternAtom(desk.display, "_NET_WM_STATE_HIDDEN", False);
+    desk.netwmfullscreen = XInternAtom(desk.display, "_NET_WM_STATE_FULLSCREEN", False);
     int eventbase = 0, errorbase = 0;
     {
         const ErrorTrap trap;
@@ -299,7 +338,8 @@ void x11watch(unsigned long window) {
         }
     }
     fit();
-    readhidden();
+    desk.asked = desk.checkwindow;
+    readstates();
     readmapped();
 }
 
@@ -329,7 +369,10 @@ void x11poll() {
         fit();
     }
     if (restated) {
-        readhidden();
+        readstates();
+    }
+    if (changed || restated) {
+        askfullscreen();
     }
 }
 
@@ -347,4 +390,14 @@ bool x11wait(int ms) {
     }
     x11poll();
     return true;
+}
+
+// The server counts each client's suspensions and ignores a release from
+// one that holds none, so this is right after any SDL's release.
+void x11saverfree() {
+    if (desk.sdl == nullptr) {
+        return;
+    }
+    XScreenSaverSuspend(desk.sdl, False);
+    XFlush(desk.sdl);
 }

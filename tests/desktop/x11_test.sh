@@ -3,8 +3,10 @@
 # changes modes (Xorg's dummy driver). With no window manager the window
 # follows every change of the screen and its monitors; a window manager
 # that exits leaves the show to refit its monitor, and one that has gone
-# leaves a stale mark that must not count. A display that never answers
-# gets the one-line start-up failure, and SIGTERM still ends the wait.
+# leaves a stale mark that must not count, and one that comes after the
+# show makes it full screen. The show holds off the screen saver only
+# while it is seen. A display that never answers gets the one-line
+# start-up failure, and SIGTERM still ends the wait.
 . "$(dirname "$0")/../xtest.sh"
 
 # framebecomes FRAME: within 10 s a screenshot's non-black pixels cover
@@ -48,6 +50,106 @@ if check "Xorg with the dummy driver and openbox are up" eval 'xorgstart && wmst
     check "a show started after openbox has ended is not cropped" eval \
         'appstart && framebecomes 1440x1080+240+0'
     appquit
+fi
+
+# A window manager that starts after the show: it must make the show full
+# screen on its monitor, undecorated, as if it had been there first. Under
+# openbox the icon stays the program's own, not the one openbox gives a
+# window that has none (a bare SDL 1.2 window's).
+lateshow() {
+    appstart && framebecomes 1440x1080+240+0 || return 1
+    "$@" >"$LOGS/wm.log" 2>&1 &
+    HELPER_PIDS+=($!)
+    waitfor 30 wmupordead && kill -0 "${HELPER_PIDS[-1]}" || stepfail "the window manager ended"
+}
+undecorated() {
+    [ "$(xclient xprop -id "$(appwindow)" _NET_FRAME_EXTENTS | sed 's/.*= //')" = "0, 0, 0, 0" ] &&
+        xclient xprop -id "$(appwindow)" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN
+}
+bareicon() {
+    "$BARE" >"$LOGS/bare.log" 2>&1 &
+    HELPER_PIDS+=($!)
+    local bare
+    waitfor 30 eval 'bare=$(xdotool search --all --pid "${HELPER_PIDS[-1]}" --name "^bare$" | head -n1) &&
+        xclient "$XPROBE" icon "$bare" "$LOGS/generic.rgba" >/dev/null' || { stepfail "no icon on a bare window"; return 1; }
+    kill "${HELPER_PIDS[-1]}"
+    xdotool windowactivate "$(appwindow)"  # it took the focus
+    ! cmp -s "$LOGS/generic.rgba" "$SOURCE/data/cubebloom-64.rgba" || stepfail "the bare window has the program's icon"
+}
+for wm in openbox xfwm4; do
+    newcase "late-$wm"
+    command=(openbox)
+    [ "$wm" = openbox ] || command=(dbus-run-session -- xfwm4 --compositor=off)
+    check "an X server answers" xstart 1920x1080x24 || continue
+    check "starts with no window manager, then $wm starts" lateshow "${command[@]}" || continue
+    check "$wm shows the whole frame, 1440x1080+240+0" framebecomes 1440x1080+240+0
+    check "undecorated and full screen" eval 'waitfor 10 undecorated || stepfail "$(xclient xprop -id "$(appwindow)" _NET_FRAME_EXTENTS _NET_WM_STATE | tr "\n" " ")"'
+    [ "$wm" = openbox ] && check "a bare window gets openbox's own icon" bareicon &&
+        check "the show keeps its own" ownicon "$(appwindow)"
+    appquit
+    check "ends with status 0" test "$STATUS" = 0
+done
+
+# The screen saver, on a real X server that has one (Xvfb ignores xset):
+# the show holds it off while it is seen, and lets it come on while it is
+# minimised or on another desktop and after it has ended.
+saveron() { xclient "$XPROBE" saver; }
+saverdue() { waitfor 20 saveron || stepfail "the saver was still off after 20 s"; }
+saveroff() { xclient "$XPROBE" saver; [ $? = 1 ]; }
+staysoff() {  # staysoff SECONDS: the saver, which comes on after 3 s idle, stays off
+    local end=$(($(now) + $1 * 1000000))
+    while [ "$(now)" -lt "$end" ]; do
+        saveroff || { stepfail "the saver came on"; return 1; }
+        sleep 0.2
+    done
+}
+newcase screen-saver
+if check "Xorg with the dummy driver and openbox are up, the saver on after 3 s idle" \
+    eval 'xorgstart && wmstart && xclient xset s 3 3 -dpms'; then
+    check "with no show, the saver comes on" saverdue
+    check "starts" appstart LD_PRELOAD="$XHOOK" CUBEBLOOM_FRAMES="$LOGS/frames"
+    check "seen, it holds the saver off" eval 'waitfor 10 saveroff && staysoff 6'
+    xdotool windowminimize "$(appwindow)"
+    check "minimised, it sleeps and lets the saver come on" eval 'sleeps && saverdue'
+    xdotool windowactivate "$(appwindow)"
+    check "seen again, it holds the saver off again" eval 'waitfor 10 saveroff && staysoff 6'
+    xdotool set_desktop 1
+    check "on another desktop, it lets the saver come on" saverdue
+    xdotool set_desktop 0
+    check "back on its desktop, it holds the saver off" eval 'waitfor 10 saveroff && staysoff 6'
+    kill -TERM "$APP_PID"
+    appwait 30
+    check "SIGTERM ends it, status 0" test "$STATUS" = 0
+    check "once it has ended, the saver comes on" saverdue
+fi
+
+# The same through a session's screen saver service, on a bus of this
+# case's own, where a stand-in logs each inhibit taken and let go.
+inhibits() { grep -c "^$1 " "$LOGS/inhibits.log"; }
+newcase session-inhibit
+sessionbus() {
+    dbus-daemon --session --nofork --print-address=1 >"$LOGS/bus.address" 2>"$LOGS/bus.log" &
+    HELPER_PIDS+=($!)
+    waitfor 10 test -s "$LOGS/bus.address" || { stepfail "no session bus"; return 1; }
+    export DBUS_SESSION_BUS_ADDRESS
+    DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$LOGS/bus.address")
+    /usr/bin/python3 "$SOURCE/tests/tools/screensaver.py" >"$LOGS/inhibits.log" 2>"$LOGS/standin.log" &
+    HELPER_PIDS+=($!)
+    waitfor 10 grep -qx ready "$LOGS/inhibits.log" || stepfail "the stand-in did not take its name"
+}
+if check "an X server, openbox, a session bus and a screen saver service are up" \
+    eval 'xstart 1920x1080x24 && wmstart && sessionbus'; then
+    check "starts" appstart LD_PRELOAD="$XHOOK" CUBEBLOOM_FRAMES="$LOGS/frames"
+    check "seen, it holds an inhibit, in its own name" waitfor 10 grep -qx "inhibit 1 cubebloom" "$LOGS/inhibits.log"
+    xdotool windowminimize "$(appwindow)"
+    check "minimised, it lets it go" waitfor 10 grep -qx "uninhibit 1" "$LOGS/inhibits.log"
+    xdotool windowactivate "$(appwindow)"
+    check "seen again, it takes another" waitfor 10 grep -qx "inhibit 2 cubebloom" "$LOGS/inhibits.log"
+    appquit
+    check "Escape ends it, status 0" test "$STATUS" = 0
+    check "and it holds nothing after" \
+        waitfor 10 eval '[ "$(inhibits inhibit)" = $(($(inhibits uninhibit) + $(inhibits gone))) ]'
+    unset DBUS_SESSION_BUS_ADDRESS
 fi
 
 # The server takes connections but never answers them.
