@@ -196,11 +196,6 @@ stopped() { [[ "$(procstat "$APP_PID" 1)" == [Tt] ]] || gone; }
 drew() { [ "$(frames)" -gt "$1" ]; }
 managed() { xprop -id "$(appwindow)" WM_STATE 2>/dev/null | grep -q Normal; }  # a window manager shows it
 
-# whitebox FILE: the rectangle the white pixels of FILE cover, WxH+X+Y
-whitebox() {
-    convert "$1" -fuzz 2% -fill black +opaque white -bordercolor black -border 1 -trim \
-        -format '%wx%h+%[fx:page.x-1]+%[fx:page.y-1]' info: 2>/dev/null
-}
 
 # usage PERCENT-VARIABLE FRAMES-VARIABLE: CPU and frames over SAMPLE seconds
 usage() {

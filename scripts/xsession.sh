@@ -126,7 +126,8 @@ xstart() {  # xstart [WxHxD]: a fresh Xvfb, in place of every server and helper 
 }
 
 gone() { ! alive; }
-windoworgone() { appwindow >/dev/null || gone; }
+appshows() { appwindow >/dev/null; }  # its window is there; a Wayland test says so its own way
+windoworgone() { appshows || gone; }
 
 cpu() { awk '{print $14 + $15}' "/proc/$APP_PID/stat"; }  # the program's clock ticks, all threads
 frames() { tr -d ' ' 2>/dev/null <"$LOGS/frames" || echo 0; }  # as the test hook counts them
@@ -142,7 +143,7 @@ appstart() {
     if ! alive; then
         appwait 0
         stepfail "the program ended before its window showed, status $STATUS"
-    elif ! appwindow >/dev/null; then
+    elif ! appshows; then
         stepfail "the program's window did not show in 60 s"
     fi
 }
@@ -171,6 +172,12 @@ waveshot() { waitfor 60 wavein "$1"; }
 wavein() {
     xclient import -window root -depth 8 "$1" && colours "$1" >"$1.txt" &&
         near 0 0 0 0 <"$1.txt" && near 180 25 25 8 <"$1.txt"
+}
+
+# whitebox FILE: the rectangle the white pixels of FILE cover, WxH+X+Y
+whitebox() {
+    convert "$1" -fuzz 2% -fill black +opaque white -bordercolor black -border 1 -trim \
+        -format '%wx%h+%[fx:page.x-1]+%[fx:page.y-1]' info: 2>/dev/null
 }
 
 # colours FILE: one line per distinct colour, "count r g b", most common first

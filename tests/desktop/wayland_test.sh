@@ -15,26 +15,11 @@ native() {
     ! pgrep -x Xwayland -P "$SWAY_PID" >/dev/null || stepfail "sway started XWayland"
 }
 
-# wlstart [ENV=VALUE...]: start the program, counted and its events
-# logged, and wait until sway shows a window of its
-wlstart() {
-    env LD_PRELOAD="$XHOOK" CUBEBLOOM_FRAMES="$LOGS/frames" CUBEBLOOM_EVENTS="$LOGS/events" "$@" \
-        "$CUBEBLOOM" >"$LOGS/app.out" 2>"$LOGS/app.err" &
-    track $!
-    waitfor 60 eval 'swayhas "[pid=$APP_PID]" || gone'
-    if ! alive; then
-        appwait 0
-        stepfail "the program ended before sway showed its window, status $STATUS"
-    elif ! swayhas "[pid=$APP_PID]"; then
-        stepfail "sway showed no window of the program's in 60 s"
-    fi
-}
+appshows() { swayhas "[pid=$APP_PID]"; }
+# wlstart [ENV=VALUE...]: start the program, counted and its events logged
+wlstart() { appstart LD_PRELOAD="$XHOOK" CUBEBLOOM_FRAMES="$LOGS/frames" CUBEBLOOM_EVENTS="$LOGS/events" "$@"; }
 
-whiteframe() {  # the white pixels of a screenshot cover exactly FRAME
-    swayshot "$LOGS/frame.png" &&
-        [ "$(convert "$LOGS/frame.png" -fuzz 2% -fill black +opaque white -bordercolor black -border 1 \
-            -trim -format '%wx%h+%[fx:page.x-1]+%[fx:page.y-1]' info:)" = "$FRAME" ]
-}
+whiteframe() { swayshot "$LOGS/frame.png" && [ "$(whitebox "$LOGS/frame.png")" = "$FRAME" ]; }
 took() { waitfor 10 grep -qs "key $1\$" "$LOGS/events"; }  # took KEY: the program took that key
 hide() { swayask -q workspace number 9; }
 show() { swayask -q workspace number 1; }
