@@ -39,20 +39,19 @@ hide
 check "on another workspace, it sleeps" sleeps
 show
 check "back on its workspace, it draws again" wakes
-hide
-check "on another workspace again, it sleeps again" sleeps
-swayask -q "[pid=$APP_PID] kill"
-appwait 30
-check "asleep, the close request ends it, status 0" test "$STATUS" = 0
-show
-
+# endsasleep WHAT COMMAND...: asleep on another workspace, the show ends
+# with status 0 on COMMAND
+endsasleep() {
+    hide
+    check "on another workspace, it sleeps again" sleeps
+    "${@:2}"
+    appwait 30
+    check "asleep, $1 ends it, status 0" test "$STATUS" = 0
+    show
+}
+endsasleep "the close request" swayask -q "[pid=$APP_PID] kill"
 check "starts again" wlstart && check "and draws" wakes
-hide
-check "on another workspace, the new show sleeps" sleeps
-kill -TERM "$APP_PID"
-appwait 30
-check "asleep, SIGTERM ends it, status 0" test "$STATUS" = 0
-show
+endsasleep SIGTERM kill -TERM "$APP_PID"
 
 check "starts once more" wlstart && check "and draws" wakes
 wlkey Escape
