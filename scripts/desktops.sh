@@ -29,7 +29,7 @@ git archive -o "$top/cubebloom.tar" HEAD
 # in STAGE/src (world-readable), with the packages the cases need.
 BUILD='cd "$STAGE/src" && . scripts/deps.sh && need $BUILD_PACKAGES $DESKTOP_PACKAGES && buildrelease &&
     cc -O2 -shared -fPIC $(sdl-config --cflags) -o build/libxhook.so tests/tools/xhook.c -ldl &&
-    cc -O2 -o build/xprobe tests/tools/xprobe.c -lX11 -lXfixes &&
+    cc -O2 -o build/xprobe tests/tools/xprobe.c -lX11 -lXfixes -lXss &&
     wayland-scanner client-header tests/tools/virtual-keyboard.xml build/virtual-keyboard-client.h &&
     wayland-scanner private-code tests/tools/virtual-keyboard.xml build/virtual-keyboard.c &&
     cc -O2 -Ibuild -o build/wlkeys tests/tools/wlkeys.c build/virtual-keyboard.c -lwayland-client -lxkbcommon'
