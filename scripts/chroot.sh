@@ -78,7 +78,9 @@ bootstrap() {
         >"$2/etc/apt/apt.conf.d/90cubebloom"
 }
 
-chrootmount() {  # chrootmount DIR: /proc, /sys, /dev, /dev/pts and a fresh /tmp
+# chrootmount DIR: /proc, /sys, /dev, /dev/pts, and a fresh /dev/shm (where
+# sway's buffers are) and /tmp
+chrootmount() {
     local root=$1
     CHROOT_ROOTS+=("$(realpath "$root")")
     mount -t proc proc "$root/proc" && CHROOT_MOUNTS+=("$root/proc")
@@ -86,6 +88,7 @@ chrootmount() {  # chrootmount DIR: /proc, /sys, /dev, /dev/pts and a fresh /tmp
     mount --bind /dev "$root/dev" && CHROOT_MOUNTS+=("$root/dev")
     mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts" &&
         CHROOT_MOUNTS+=("$root/dev/pts")
+    mount -t tmpfs -o mode=1777 tmpfs "$root/dev/shm" && CHROOT_MOUNTS+=("$root/dev/shm")
     mount -t tmpfs -o mode=1777 tmpfs "$root/tmp" && CHROOT_MOUNTS+=("$root/tmp")
 }
 

@@ -84,8 +84,6 @@ for release in "${releases[@]}"; do
         echo "== $release: bootstrapping into $root" >&2
         if bootstrap "$release" "$root"; then
             chrootmount "$root"
-            # sway's buffers are shared memory
-            mount -t tmpfs -o mode=1777 tmpfs "$root/dev/shm" && CHROOT_MOUNTS+=("$root/dev/shm")
             desktops "$release" "$root" /var/tmp/cubebloom || failed=1
             chrootumount
         else
