@@ -58,6 +58,11 @@ static constexpr int UNSEEN_WAIT_MS = 100;
 // nobody can see lets them work again once it has slept this long, so that
 // a compositor's slow frames do not make it let go and take hold each time.
 static constexpr Uint32 SAVER_AFTER_MS = 500;
+// A compositor still arranging the window may have it full screen at less
+// than its display's size for a moment; one that keeps it so for this long
+// has left it there, and is asked again, at most REFILL_TRIES times.
+static constexpr Uint32 REFILL_AFTER_MS = 1000;
+static constexpr int REFILL_TRIES = 3;
 
 // SIGTERM and SIGINT ask a running show to end, as the close request does.
 // Until it runs they end it at once: start-up may wait on a display or a
@@ -83,6 +88,12 @@ static SDL_Surface *icon;  // over the built-in pixels, kept for the life of the
 static Uint32 videoFlags;
 static const SDL_VideoInfo *videoInfo;
 static SDL_Event event;
+static struct {
+    bool asking;      // there is a compositor to ask, and tries left
+    bool undersized;  // the window was undersized at the last pass
+    Uint32 since;     // since when, or since the last try
+    int tries;
+} refill;
 
 [[noreturn]] static void fail(const char *stage) {
     fprintf(stderr, "%s failed: %s\n", stage, SDL_GetError());
@@ -171,8 +182,9 @@ static void watchdesktop() {
         window.x11window = info.info.x11.window;
     }
 #endif
-    sdl2wayland(window.wldisplay, window.wlsurface);
+    sdl2wayland(window.wldisplay, window.wlsurface, window.wltoplevel);
     desktopwatch(window);
+    refill.asking = window.wltoplevel != nullptr;
 }
 
 // Starts SDL's video subsystem on a display someone can see. False, with
@@ -275,17 +287,37 @@ static void sleepunseen() {
     }
 }
 
+// A window left full screen at less than its display's size shows the
+// frame in a corner of it: the compositor is asked again for the whole.
+static void fillscreen() {
+    if (!refill.asking) {
+        return;
+    }
+    const Uint32 now = SDL_GetTicks();
+    const bool undersized = sdl2undersized();
+    if (undersized && !refill.undersized) {
+        refill.since = now;
+    } else if (undersized && now - refill.since >= REFILL_AFTER_MS) {
+        desktopfullscreen();
+        refill.since = now;
+        refill.asking = ++refill.tries < REFILL_TRIES;
+    }
+    refill.undersized = undersized;
+}
+
 // One pass: drain every pending event and quit signal, then the desktop's,
-// step the scene, draw and present, then sleep while unseen. The first
-// frame is drawn whatever the window system has said by then.
-// A quit request ends the loop after its pass has still stepped and drawn,
-// and no event later in the same drain can take it back.
+// keep the window filling its display, step the scene, draw and present,
+// then sleep while unseen. The first frame is drawn whatever the window
+// system has said by then. A quit request ends the loop after its pass has
+// still stepped and drawn, and no event later in the same drain can take
+// it back.
 static void mainloop() {
     while (!done) {
         while (SDL_PollEvent(&event)) {
             done |= HandleEvent(&event);
         }
         done |= signalled;
+        fillscreen();
         desktoppoll();
         calcme();
         drawGLScene();

@@ -12,8 +12,9 @@
 static const char *const SDL2_LIBRARY = "libSDL2-2.0.so.0";
 
 // SDL_SysWMinfo: the version the caller was built for, the window system,
-// then a union padded to 64 bytes. From 2.0.6 on SDL 2 fills the Wayland
-// part; this claims that version, so it fills in no more than is declared.
+// then a union padded to 64 bytes. SDL 2 fills in the Wayland part as far
+// as the version claimed: the toplevel from 2.0.17 on, and nothing of what
+// later versions added, which is not declared here.
 struct SysWMinfo {
     struct {
         uint8_t major, minor, patch;
@@ -23,15 +24,29 @@ struct SysWMinfo {
         struct {
             wl_display *display;
             wl_surface *surface;
+            void *shell_surface;
+            void *egl_window;
+            void *xdg_surface;
+            xdg_toplevel *toplevel;
         } wl;
         uint8_t dummy[64];
     } info;
 };
-static constexpr uint8_t WMINFO_VERSION[3] = {2, 0, 6};
+static constexpr uint8_t WMINFO_VERSION[3] = {2, 0, 17};
 static constexpr int SYSWM_WAYLAND = 6;
+
+// SDL_WINDOW_FULLSCREEN, and SDL_Rect
+static constexpr uint32_t WINDOW_FULLSCREEN = 0x00000001;
+struct Rect {
+    int x, y, w, h;
+};
 
 using GetCurrentWindow = void *();
 using GetWindowWMInfo = int(void *, SysWMinfo *);
+using GetWindowFlags = uint32_t(void *);
+using GetWindowSize = void(void *, int *, int *);
+using GetWindowDisplayIndex = int(void *);
+using GetDisplayBounds = int(int, Rect *);
 
 static void *sdl2() {
     static void *const library = dlopen(SDL2_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
@@ -44,7 +59,7 @@ static Function *sdl2function(const char *name) {
     return library == nullptr ? nullptr : reinterpret_cast<Function *>(dlsym(library, name));
 }
 
-bool sdl2wayland(wl_display *&display, wl_surface *&surface) {
+bool sdl2wayland(wl_display *&display, wl_surface *&surface, xdg_toplevel *&toplevel) {
     auto *const current = sdl2function<GetCurrentWindow>("SDL_GL_GetCurrentWindow");
     auto *const wminfo = sdl2function<GetWindowWMInfo>("SDL_GetWindowWMInfo");
     void *const window = current == nullptr ? nullptr : current();
@@ -59,7 +74,27 @@ bool sdl2wayland(wl_display *&display, wl_surface *&surface) {
     }
     display = info.info.wl.display;
     surface = info.info.wl.surface;
+    toplevel = info.info.wl.toplevel;
     return true;
+}
+
+// Asked once a pass while it matters: the functions are looked up once.
+bool sdl2undersized() {
+    static auto *const current = sdl2function<GetCurrentWindow>("SDL_GL_GetCurrentWindow");
+    static auto *const flags = sdl2function<GetWindowFlags>("SDL_GetWindowFlags");
+    static auto *const size = sdl2function<GetWindowSize>("SDL_GetWindowSize");
+    static auto *const index = sdl2function<GetWindowDisplayIndex>("SDL_GetWindowDisplayIndex");
+    static auto *const bounds = sdl2function<GetDisplayBounds>("SDL_GetDisplayBounds");
+    void *const window = current == nullptr ? nullptr : current();
+    if (window == nullptr || flags == nullptr || size == nullptr || index == nullptr ||
+        bounds == nullptr || (flags(window) & WINDOW_FULLSCREEN) == 0) {
+        return false;
+    }
+    int width = 0;
+    int height = 0;
+    size(window, &width, &height);
+    Rect display = {};
+    return bounds(index(window), &display) == 0 && width < display.w && height < display.h;
 }
 
 void sdl2screensaver(bool allowed) {

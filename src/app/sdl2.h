@@ -8,10 +8,16 @@
 
 struct wl_display;
 struct wl_surface;
+struct xdg_toplevel;
 
-// The Wayland display and surface of the window SDL 2 made, where it made
-// it on Wayland. False, with both left as they were, anywhere else.
-bool sdl2wayland(wl_display *&display, wl_surface *&surface);
+// The Wayland display, surface and toplevel of the window SDL 2 made,
+// where it made it on Wayland; the toplevel stays null where SDL has none
+// to give. False, with all three left as they were, anywhere else.
+bool sdl2wayland(wl_display *&display, wl_surface *&surface, xdg_toplevel *&toplevel);
+
+// True while the window is full screen, as SDL 2 last heard from the
+// window system, yet smaller than its display both ways.
+bool sdl2undersized();
 
 // Lets the screen saver and blanking work (true), or holds them off again
 // (false), as SDL does while its video runs: the X screen saver, the

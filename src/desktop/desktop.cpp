@@ -22,7 +22,7 @@ void desktopnudgestop() {
 
 void desktopwatch(const DesktopWindow &window) {
     if (window.wldisplay != nullptr && window.wlsurface != nullptr) {
-        waylandwatch(window.wldisplay, window.wlsurface);
+        waylandwatch(window.wldisplay, window.wlsurface, window.wltoplevel);
     } else if (window.x11window != 0) {
         x11watch(window.x11display, window.x11window);
     }
@@ -35,6 +35,10 @@ void desktoppoll() {
 
 bool desktophidden() {
     return x11hidden() || waylandhidden();
+}
+
+void desktopfullscreen() {
+    waylandfullscreen();
 }
 
 void desktopwait(int ms) {

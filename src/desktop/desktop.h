@@ -9,14 +9,16 @@
 struct _XDisplay;
 struct wl_display;
 struct wl_surface;
+struct xdg_toplevel;
 
 // The window SDL made: an X window on SDL's own connection, or a Wayland
-// surface on its display.
+// surface on its display, with its toplevel where SDL gives it.
 struct DesktopWindow {
     _XDisplay *x11display;
     unsigned long x11window;
     wl_display *wldisplay;
     wl_surface *wlsurface;
+    xdg_toplevel *wltoplevel;
 };
 
 // How long a display may take to complete a connection before it counts
@@ -57,6 +59,15 @@ void desktoppoll();
 // frame for longer than one that shows the window would. Asked after each
 // frame is swapped.
 bool desktophidden();
+
+// Asks the compositor once more for full screen on the window's output.
+// SDL 2.26 tells sway, before the window is shown, that it may be no
+// other size than the mode's; sway then floats it and, on a busy machine,
+// keeps it full screen at that size, in the output's corner. Asked again
+// once it has settled, sway fills the output. app.cpp calls it when SDL
+// has said for a while that the window is full screen but smaller than
+// its display. Nothing on X.
+void desktopfullscreen();
 
 // Waits until the desktop says something or `ms` pass, then takes it in.
 // app.cpp sleeps in it while the show is unseen.

@@ -16,7 +16,8 @@ bool x11hidden();
 bool x11wait(int ms);  // false, at once, where it watches no window
 
 // wayland.cpp
-void waylandwatch(wl_display *display, wl_surface *surface);
+void waylandwatch(wl_display *display, wl_surface *surface, xdg_toplevel *toplevel);
+void waylandfullscreen();
 void waylandpoll();
 bool waylandhidden();
 bool waylandwait(int ms);  // false, at once, where it watches no window

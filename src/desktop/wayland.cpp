@@ -25,11 +25,19 @@ using Clock = std::chrono::steady_clock;
 // one that refreshes 4 times a second within this; a few more frames still
 // come once the window is out of sight.
 constexpr auto UNSEEN_AFTER = std::chrono::milliseconds(250);
+// xdg_toplevel's requests, numbered as xdg-shell numbers them; its
+// interface is SDL's, and the requests need nothing else of it.
+constexpr uint32_t TOPLEVEL_SET_MAX_SIZE = 7;
+constexpr uint32_t TOPLEVEL_SET_MIN_SIZE = 8;
+constexpr uint32_t TOPLEVEL_SET_FULLSCREEN = 11;
+constexpr uint32_t TOPLEVEL_UNSET_FULLSCREEN = 12;
+constexpr int32_t ANY_SIZE = 0;
 
 static struct {
     wl_display *display;
     wl_event_queue *queue;
     wl_surface *surface;        // the wrapper, whose requests' replies come to queue
+    wl_proxy *toplevel;         // SDL's, if it gave it
     wl_callback *callback;      // the frame callback outstanding, if any
     Clock::time_point carried;  // when the swap that carried it was over
     bool swapped;               // carried holds that time
@@ -41,8 +49,9 @@ static void framedone(void *, wl_callback *callback, uint32_t) {
 }
 static const wl_callback_listener FRAME_LISTENER = {framedone};
 
-void waylandwatch(wl_display *display, wl_surface *surface) {
+void waylandwatch(wl_display *display, wl_surface *surface, xdg_toplevel *toplevel) {
     way.display = display;
+    way.toplevel = reinterpret_cast<wl_proxy *>(toplevel);
     way.queue = wl_display_create_queue(display);
     if (way.queue == nullptr) {
         return;
@@ -100,6 +109,24 @@ bool waylandhidden() {
         way.swapped = true;
     }
     return now - way.carried > UNSEEN_AFTER;
+}
+
+// The size SDL pinned goes first (the commit makes it count), then full
+// screen is left and taken again in one go: sway takes a second request
+// for full screen alone as nothing to do.
+void waylandfullscreen() {
+    if (way.toplevel == nullptr || way.surface == nullptr) {
+        return;
+    }
+    const uint32_t version = wl_proxy_get_version(way.toplevel);
+    wl_proxy_marshal_flags(way.toplevel, TOPLEVEL_SET_MAX_SIZE, nullptr, version, 0, ANY_SIZE,
+                           ANY_SIZE);
+    wl_proxy_marshal_flags(way.toplevel, TOPLEVEL_SET_MIN_SIZE, nullptr, version, 0, ANY_SIZE,
+                           ANY_SIZE);
+    wl_surface_commit(way.surface);
+    wl_proxy_marshal_flags(way.toplevel, TOPLEVEL_UNSET_FULLSCREEN, nullptr, version, 0);
+    wl_proxy_marshal_flags(way.toplevel, TOPLEVEL_SET_FULLSCREEN, nullptr, version, 0, nullptr);
+    wl_display_flush(way.display);
 }
 
 bool waylandwait(int ms) {
