@@ -58,5 +58,7 @@ check "starts once more" wlstart && check "and draws" wakes
 wlkey Escape
 appwait 30
 check "Escape ends it, status 0" test "$STATUS" = 0
-check "and nothing was printed" test ! -s "$LOGS/app.out" -a ! -s "$LOGS/app.err"
+# Mesa 26 tells of its search for a GPU where a headless sway has none to
+# offer: those lines are Mesa's, not the program's
+check "and nothing was printed" eval '! [ -s "$LOGS/app.out" ] && ! grep -v "^MESA" "$LOGS/app.err"'
 finish
