@@ -28,8 +28,16 @@ static long frames, refused;
 static int countfile = -1;
 static FILE *eventfile;
 
+// The next definitions, looked up once: a sleeping program polls for
+// events ten times a second, and the hook must not add to what that costs.
+static void (*swapnext)(void);
+static int (*pollnext)(SDL_Event *);
+
 void SDL_GL_SwapBuffers(void) {
-    ((void (*)(void))dlsym(RTLD_NEXT, "SDL_GL_SwapBuffers"))();
+    if (swapnext == NULL) {
+        swapnext = (void (*)(void))dlsym(RTLD_NEXT, "SDL_GL_SwapBuffers");
+    }
+    swapnext();
     frames++;
     const char *count = getenv("CUBEBLOOM_FRAMES");
     if (count != NULL && countfile < 0) {
@@ -69,7 +77,10 @@ static int logevent(int taken, const SDL_Event *event) {
 }
 
 int SDL_PollEvent(SDL_Event *event) {
-    return logevent(((int (*)(SDL_Event *))dlsym(RTLD_NEXT, "SDL_PollEvent"))(event), event);
+    if (pollnext == NULL) {
+        pollnext = (int (*)(SDL_Event *))dlsym(RTLD_NEXT, "SDL_PollEvent");
+    }
+    return logevent(pollnext(event), event);
 }
 
 // X sockets live under .X11-unix, on the file system or (leading NUL) in
