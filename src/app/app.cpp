@@ -51,9 +51,11 @@ static const char *const UNSEEN_DRIVERS[] = {"offscreen", "dummy"};
 static constexpr int DISPLAY_TRIES = 5;
 static constexpr Uint32 DISPLAY_RETRY_MS = 50;
 static constexpr size_t ERROR_TEXT = 256;
-// How long an unseen show may take to hear a key, the close request or the
-// window coming back that only SDL sees.
-static constexpr int UNSEEN_WAIT_MS = 100;
+// How long an unseen show may sleep before it looks at SDL's events and
+// its clock again, where nothing on the desktop's connections wakes it.
+// Each wake-up pumps SDL's events, which on a busy or shared machine costs
+// a few milliseconds.
+static constexpr int UNSEEN_WAIT_MS = 1000;
 // SDL keeps the screen saver and blanking off while its video runs. A show
 // nobody can see lets them work again once it has slept this long, so that
 // a compositor's slow frames do not make it let go and take hold each time.
@@ -259,8 +261,9 @@ static void startvideo() {
 
 // While nobody can see the show (the desktop keeps the window out of
 // sight, or SDL says it is not active) no frame is drawn: events are read,
-// the desktop is waited on for at most UNSEEN_WAIT_MS at a time, the screen
-// is handed back to the screen saver after SAVER_AFTER_MS, and the show
+// the desktop is waited on for at most UNSEEN_WAIT_MS at a time (less
+// until the screen is handed back to the screen saver, after
+// SAVER_AFTER_MS), and the show
 // goes on from the same frame, holding the screen again, once it is seen.
 static bool seen() {
     return !desktophidden() && (SDL_GetAppState() & SDL_APPACTIVE) != 0;
@@ -273,7 +276,10 @@ static void sleepunseen() {
         if (SDL_PollEvent(&event)) {
             done |= HandleEvent(&event);
         } else {
-            desktopwait(UNSEEN_WAIT_MS);
+            const Uint32 slept = SDL_GetTicks() - start;
+            const int untilsaver =
+                slept >= SAVER_AFTER_MS ? UNSEEN_WAIT_MS : static_cast<int>(SAVER_AFTER_MS - slept);
+            desktopwait(saver ? UNSEEN_WAIT_MS : SDL_min(UNSEEN_WAIT_MS, untilsaver));
         }
         done |= signalled;
         if (!saver && SDL_GetTicks() - start >= SAVER_AFTER_MS) {

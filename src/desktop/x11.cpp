@@ -384,9 +384,14 @@ bool x11wait(int ms) {
     if (desk.window == None) {
         return false;
     }
-    if (XPending(desk.display) == 0) {
-        pollfd connection = {ConnectionNumber(desk.display), POLLIN, 0};
-        poll(&connection, 1, ms);
+    // SDL's connection too, where keys and the close request come
+    if (XPending(desk.display) == 0 && (desk.sdl == nullptr || QLength(desk.sdl) == 0)) {
+        pollfd connections[2] = {{ConnectionNumber(desk.display), POLLIN, 0}};
+        nfds_t count = 1;
+        if (desk.sdl != nullptr) {
+            connections[count++] = {ConnectionNumber(desk.sdl), POLLIN, 0};
+        }
+        poll(connections, count, ms);
     }
     x11poll();
     return true;
