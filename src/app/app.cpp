@@ -261,10 +261,10 @@ static void startvideo() {
 
 // While nobody can see the show (the desktop keeps the window out of
 // sight, or SDL says it is not active) no frame is drawn: events are read,
-// the desktop is waited on for at most UNSEEN_WAIT_MS at a time (less
-// until the screen is handed back to the screen saver, after
-// SAVER_AFTER_MS), and the show
-// goes on from the same frame, holding the screen again, once it is seen.
+// the desktop is waited on for at most UNSEEN_WAIT_MS at a time, the screen
+// is handed back to the screen saver after SAVER_AFTER_MS (no wait runs
+// past that moment), and the show goes on from the same frame, holding the
+// screen again, once it is seen.
 static bool seen() {
     return !desktophidden() && (SDL_GetAppState() & SDL_APPACTIVE) != 0;
 }
@@ -277,9 +277,10 @@ static void sleepunseen() {
             done |= HandleEvent(&event);
         } else {
             const Uint32 slept = SDL_GetTicks() - start;
-            const int untilsaver =
-                slept >= SAVER_AFTER_MS ? UNSEEN_WAIT_MS : static_cast<int>(SAVER_AFTER_MS - slept);
-            desktopwait(saver ? UNSEEN_WAIT_MS : SDL_min(UNSEEN_WAIT_MS, untilsaver));
+            const bool saverdue = saver || slept >= SAVER_AFTER_MS;
+            desktopwait(saverdue
+                            ? UNSEEN_WAIT_MS
+                            : SDL_min(UNSEEN_WAIT_MS, static_cast<int>(SAVER_AFTER_MS - slept)));
         }
         done |= signalled;
         if (!saver && SDL_GetTicks() - start >= SAVER_AFTER_MS) {

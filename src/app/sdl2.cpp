@@ -59,10 +59,16 @@ static Function *sdl2function(const char *name) {
     return library == nullptr ? nullptr : reinterpret_cast<Function *>(dlsym(library, name));
 }
 
+// The window sdl12-compat made, which holds the GL context; null where
+// there is none to be had.
+static void *sdl2window() {
+    static auto *const current = sdl2function<GetCurrentWindow>("SDL_GL_GetCurrentWindow");
+    return current == nullptr ? nullptr : current();
+}
+
 bool sdl2wayland(wl_display *&display, wl_surface *&surface, xdg_toplevel *&toplevel) {
-    auto *const current = sdl2function<GetCurrentWindow>("SDL_GL_GetCurrentWindow");
     auto *const wminfo = sdl2function<GetWindowWMInfo>("SDL_GetWindowWMInfo");
-    void *const window = current == nullptr ? nullptr : current();
+    void *const window = sdl2window();
     if (window == nullptr || wminfo == nullptr) {
         return false;
     }
@@ -80,12 +86,11 @@ bool sdl2wayland(wl_display *&display, wl_surface *&surface, xdg_toplevel *&topl
 
 // Asked once a pass while it matters: the functions are looked up once.
 bool sdl2undersized() {
-    static auto *const current = sdl2function<GetCurrentWindow>("SDL_GL_GetCurrentWindow");
     static auto *const flags = sdl2function<GetWindowFlags>("SDL_GetWindowFlags");
     static auto *const size = sdl2function<GetWindowSize>("SDL_GetWindowSize");
     static auto *const index = sdl2function<GetWindowDisplayIndex>("SDL_GetWindowDisplayIndex");
     static auto *const bounds = sdl2function<GetDisplayBounds>("SDL_GetDisplayBounds");
-    void *const window = current == nullptr ? nullptr : current();
+    void *const window = sdl2window();
     if (window == nullptr || flags == nullptr || size == nullptr || index == nullptr ||
         bounds == nullptr || (flags(window) & WINDOW_FULLSCREEN) == 0) {
         return false;

@@ -28,8 +28,9 @@ static long frames, refused;
 static int countfile = -1;
 static FILE *eventfile;
 
-// The next definitions, looked up once: a sleeping program polls for
-// events ten times a second, and the hook must not add to what that costs.
+// The next definitions, looked up once: the program polls for events on
+// every pass and every wake-up, and the hook must not add to what a
+// sleeping program is measured to cost.
 static void (*swapnext)(void);
 static int (*pollnext)(SDL_Event *);
 
