@@ -61,8 +61,11 @@ static constexpr int UNSEEN_WAIT_MS = 1000;
 // a compositor's slow frames do not make it let go and take hold each time.
 static constexpr Uint32 SAVER_AFTER_MS = 500;
 // A compositor still arranging the window may have it full screen at less
-// than its display's size for a moment; one that keeps it so for this long
-// has left it there, and is asked again, at most REFILL_TRIES times.
+// than its display's size for a moment, and one that hands full screen to
+// another window takes it from the show a moment before that window covers
+// it. A window short of full screen this long, and seen, has been left so:
+// the compositor is asked again, at most REFILL_TRIES times until the
+// window is full screen once more.
 static constexpr Uint32 REFILL_AFTER_MS = 1000;
 static constexpr int REFILL_TRIES = 3;
 
@@ -91,10 +94,10 @@ static Uint32 videoFlags;
 static const SDL_VideoInfo *videoInfo;
 static SDL_Event event;
 static struct {
-    bool asking;      // there is a compositor to ask, and tries left
-    bool undersized;  // the window was undersized at the last pass
-    Uint32 since;     // since when, or since the last try
-    int tries;
+    bool asking;    // there is a compositor to ask
+    bool unfilled;  // the window was short of full screen at the last look
+    Uint32 since;   // since when, or since the last try
+    int tries;      // since it was last full screen
 } refill;
 
 [[noreturn]] static void fail(const char *stage) {
@@ -159,6 +162,11 @@ static bool asked(const char *driver) {
     return false;
 }
 
+// The Wayland display SDL connects to.
+static const char *waylandname() {
+    return named("WAYLAND_DISPLAY") ? getenv("WAYLAND_DISPLAY") : "wayland-0";
+}
+
 static bool unseen() {
     char name[32];
     if (SDL_VideoDriverName(name, sizeof name) == nullptr) {
@@ -219,14 +227,22 @@ static void seticon() {
     }
 }
 
-// The X display is given its deadline before SDL waits on it with none.
-// Where Wayland is asked first, X waits until SDL has taken it, so that a
-// session's XWayland is not started for nothing.
+// The show has no use for the pointer: it is hidden, and never held, so
+// that a screen locker can always take it.
+static void hidepointer() {
+    SDL_ShowCursor(SDL_DISABLE);
+    sdl2letgo();
+}
+
+// The display SDL tries first is given its deadline before SDL waits on it
+// with none. Where Wayland is asked first, X waits until SDL has taken it,
+// so that a session's XWayland is not started for nothing.
 static void startvideo() {
     hintsdl();
-    if (!first("wayland") && !desktopopen()) {
-        SDL_SetError("the display %s did not answer in %d s", getenv("DISPLAY"),
-                     DISPLAY_ANSWER_SECONDS);
+    const bool wayland = first("wayland");
+    if (!desktopopen(wayland)) {
+        SDL_SetError("the %sdisplay %s did not answer in %d s", wayland ? "Wayland " : "",
+                     wayland ? waylandname() : getenv("DISPLAY"), DISPLAY_ANSWER_SECONDS);
         fail("Video initialization");
     }
     for (int tries = 1; !reachdisplay(); tries++) {
@@ -260,13 +276,49 @@ static void startvideo() {
 }
 
 // While nobody can see the show (the desktop keeps the window out of
-// sight, or SDL says it is not active) no frame is drawn: events are read,
+// sight, or SDL says it is not active), and on Wayland while the window is
+// not full screen (SDL then pins it at the mode's size but leaves its
+// surface the output's, and the frame would run past the window), no
+// frame is drawn: events are read,
 // the desktop is waited on for at most UNSEEN_WAIT_MS at a time, the screen
 // is handed back to the screen saver after SAVER_AFTER_MS (no wait runs
-// past that moment), and the show goes on from the same frame, holding the
-// screen again, once it is seen.
+// past that moment) unless the saver is on already, and the show goes on
+// from the same frame, holding the screen again, once it is seen.
 static bool seen() {
-    return !desktophidden() && (SDL_GetAppState() & SDL_APPACTIVE) != 0;
+    return !desktophidden() && (SDL_GetAppState() & SDL_APPACTIVE) != 0 &&
+           (!refill.asking || sdl2fullscreen());
+}
+
+// A display lost under the show is a failure, as on X, where Xlib ends the
+// process: on Wayland SDL takes it for a quit request.
+static void checkdisplay() {
+    const int error = desktoplost();
+    if (error != 0) {
+        fprintf(stderr, "Wayland connection to %s broken (%s).\n", waylandname(), strerror(error));
+        Quit(1);
+    }
+}
+
+// A window short of full screen (left by the compositor, or full screen at
+// less than its display's size) shows the frame in a corner of the output
+// or runs it past the window: the compositor is asked again for the whole.
+static void fillscreen() {
+    if (!refill.asking) {
+        return;
+    }
+    const Uint32 now = SDL_GetTicks();
+    const bool unfilled = !sdl2fullscreen() || sdl2undersized();
+    if (!unfilled) {
+        refill.tries = 0;
+    } else if (!refill.unfilled) {
+        refill.since = now;
+    } else if (now - refill.since >= REFILL_AFTER_MS && refill.tries < REFILL_TRIES &&
+               !desktophidden()) {
+        desktopfullscreen();
+        refill.since = now;
+        refill.tries++;
+    }
+    refill.unfilled = unfilled;
 }
 
 static void sleepunseen() {
@@ -276,6 +328,7 @@ static void sleepunseen() {
         if (SDL_PollEvent(&event)) {
             done |= HandleEvent(&event);
         } else {
+            fillscreen();
             const Uint32 slept = SDL_GetTicks() - start;
             const bool saverdue = saver || slept >= SAVER_AFTER_MS;
             desktopwait(saverdue
@@ -283,7 +336,8 @@ static void sleepunseen() {
                             : SDL_min(UNSEEN_WAIT_MS, static_cast<int>(SAVER_AFTER_MS - slept)));
         }
         done |= signalled;
-        if (!saver && SDL_GetTicks() - start >= SAVER_AFTER_MS) {
+        checkdisplay();
+        if (!saver && SDL_GetTicks() - start >= SAVER_AFTER_MS && !desktopsaveron()) {
             saver = true;
             sdl2screensaver(true);
             desktopsaverfree();
@@ -292,24 +346,6 @@ static void sleepunseen() {
     if (saver && !done) {
         sdl2screensaver(false);
     }
-}
-
-// A window left full screen at less than its display's size shows the
-// frame in a corner of it: the compositor is asked again for the whole.
-static void fillscreen() {
-    if (!refill.asking) {
-        return;
-    }
-    const Uint32 now = SDL_GetTicks();
-    const bool undersized = sdl2undersized();
-    if (undersized && !refill.undersized) {
-        refill.since = now;
-    } else if (undersized && now - refill.since >= REFILL_AFTER_MS) {
-        desktopfullscreen();
-        refill.since = now;
-        refill.asking = ++refill.tries < REFILL_TRIES;
-    }
-    refill.undersized = undersized;
 }
 
 // One pass: drain every pending event and quit signal, then the desktop's,
@@ -324,6 +360,7 @@ static void mainloop() {
             done |= HandleEvent(&event);
         }
         done |= signalled;
+        checkdisplay();
         fillscreen();
         desktoppoll();
         calcme();
@@ -368,7 +405,7 @@ int SDL_main(int, char **) {
     startvideo();
     initGL();
     initme();
-    SDL_ShowCursor(SDL_DISABLE);
+    hidepointer();
     running = 1;
     mainloop();
     Quit(0);

@@ -84,15 +84,24 @@ bool sdl2wayland(wl_display *&display, wl_surface *&surface, xdg_toplevel *&topl
     return true;
 }
 
+static uint32_t sdl2flags(void *window) {
+    static auto *const flags = sdl2function<GetWindowFlags>("SDL_GetWindowFlags");
+    return flags == nullptr ? WINDOW_FULLSCREEN : flags(window);
+}
+
+bool sdl2fullscreen() {
+    void *const window = sdl2window();
+    return window == nullptr || (sdl2flags(window) & WINDOW_FULLSCREEN) != 0;
+}
+
 // Asked once a pass while it matters: the functions are looked up once.
 bool sdl2undersized() {
-    static auto *const flags = sdl2function<GetWindowFlags>("SDL_GetWindowFlags");
     static auto *const size = sdl2function<GetWindowSize>("SDL_GetWindowSize");
     static auto *const index = sdl2function<GetWindowDisplayIndex>("SDL_GetWindowDisplayIndex");
     static auto *const bounds = sdl2function<GetDisplayBounds>("SDL_GetDisplayBounds");
     void *const window = sdl2window();
-    if (window == nullptr || flags == nullptr || size == nullptr || index == nullptr ||
-        bounds == nullptr || (flags(window) & WINDOW_FULLSCREEN) == 0) {
+    if (window == nullptr || size == nullptr || index == nullptr || bounds == nullptr ||
+        (sdl2flags(window) & WINDOW_FULLSCREEN) == 0) {
         return false;
     }
     int width = 0;
@@ -100,6 +109,26 @@ bool sdl2undersized() {
     size(window, &width, &height);
     Rect display = {};
     return bounds(index(window), &display) == 0 && width < display.w && height < display.h;
+}
+
+// sdl12-compat grabs the pointer of a full-screen window, as SDL 1.2 did,
+// and with the pointer hidden as well it turns on SDL 2's relative mouse
+// mode, which grabs it too whenever the window has the focus. Both are let
+// go; the pointer stays hidden.
+void sdl2letgo() {
+    static auto *const relative = sdl2function<int(int)>("SDL_SetRelativeMouseMode");
+    static auto *const grab = sdl2function<void(void *, int)>("SDL_SetWindowGrab");
+    static auto *const cursor = sdl2function<int(int)>("SDL_ShowCursor");
+    void *const window = sdl2window();
+    if (relative != nullptr) {
+        relative(0);
+    }
+    if (window != nullptr && grab != nullptr) {
+        grab(window, 0);
+    }
+    if (cursor != nullptr) {
+        cursor(0);
+    }
 }
 
 void sdl2screensaver(bool allowed) {

@@ -16,6 +16,10 @@ struct xdg_toplevel;
 bool sdl2wayland(wl_display *&display, wl_surface *&surface, xdg_toplevel *&toplevel);
 
 // True while the window is full screen, as SDL 2 last heard from the
+// window system (and wherever SDL 2 cannot say).
+bool sdl2fullscreen();
+
+// True while the window is full screen, as SDL 2 last heard from the
 // window system, yet smaller than its display both ways.
 bool sdl2undersized();
 
@@ -23,3 +27,7 @@ bool sdl2undersized();
 // (false), as SDL does while its video runs: the X screen saver, the
 // session's inhibit over D-Bus, the Wayland compositor's idle inhibitor.
 void sdl2screensaver(bool allowed);
+
+// Lets go of every pointer and keyboard grab SDL holds or would take when
+// the window gains the focus, and keeps the pointer hidden.
+void sdl2letgo();

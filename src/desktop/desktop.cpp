@@ -8,8 +8,8 @@
 
 #include "desktop/systems.h"
 
-bool desktopopen() {
-    return x11open();
+bool desktopopen(bool wayland) {
+    return wayland ? waylandopen() : x11open();
 }
 
 void desktopnudgestart() {
@@ -47,8 +47,16 @@ void desktopwait(int ms) {
     }
 }
 
+bool desktopsaveron() {
+    return x11saveron();
+}
+
 void desktopsaverfree() {
     x11saverfree();
+}
+
+int desktoplost() {
+    return waylandlost();
 }
 
 void desktopclose() {

@@ -25,10 +25,12 @@ struct DesktopWindow {
 // as not answering.
 constexpr int DISPLAY_ANSWER_SECONDS = 10;
 
-// Opens a connection to the X display DISPLAY names. False only when that
+// Before SDL starts: asks the display SDL is to try first whether it
+// answers, the X display DISPLAY names, whose connection is kept, or where
+// `wayland` the Wayland display SDL would connect to. False only when that
 // display took longer than DISPLAY_ANSWER_SECONDS to answer; a display that
 // turns the connection away, or none at all, is left for SDL to report.
-bool desktopopen();
+bool desktopopen(bool wayland);
 
 // SDL_SetVideoMode waits, with no limit, until a window manager shows the
 // new window. One that stalls with that request unread in its queue goes
@@ -51,10 +53,12 @@ void desktopwatch(const DesktopWindow &window);
 // looks after it; on Wayland it asks to hear when the frame is shown.
 void desktoppoll();
 
-// True while the window is out of sight. On X: unmapped, or said to be so
-// by the window manager, iconic in WM_STATE or _NET_WM_STATE_HIDDEN (some
-// keep a window on a workspace not shown mapped, and say so only there,
-// where SDL does not look; SDL 3 may say an unmapped window is shown). On
+// True while the window is out of sight. On X: not viewable (unmapped, or
+// inside a frame the window manager unmapped), covered whole by other
+// windows, the server's screen saver on, or said to be so by the window
+// manager there now, iconic in WM_STATE or _NET_WM_STATE_HIDDEN (some keep
+// a window on a workspace not shown mapped, and say so only there, where
+// SDL does not look; SDL 3 may say an unmapped window is shown). On
 // Wayland: the compositor has held back the frame callback of the last
 // frame for longer than one that shows the window would. Asked after each
 // frame is swapped.
@@ -73,11 +77,20 @@ void desktopfullscreen();
 // app.cpp sleeps in it while the show is unseen.
 void desktopwait(int ms);
 
+// True while the X server's screen saver is on. SDL lets the saver work
+// again by resetting it, which would end it: app.cpp leaves the screen to
+// it only once it is off.
+bool desktopsaveron();
+
 // Called once SDL has let the screen saver work again. Where no session
 // bus took SDL 2's inhibit, SDL 2.26 leaves the X screen saver suspended
 // on its connection, and suspends it once more each time it holds it
 // again: this lets go of that suspension. Nothing where SDL did so itself.
 void desktopsaverfree();
+
+// Once the connection to the Wayland display SDL took is broken, the error
+// that broke it; 0 while it holds, and on X, where Xlib ends the process.
+int desktoplost();
 
 // Lets go of everything the watch holds on SDL's connection; app.cpp calls
 // it before SDL quits.

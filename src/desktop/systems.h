@@ -13,12 +13,15 @@ void x11watch(_XDisplay *sdl, unsigned long window);
 void x11saverfree();
 void x11poll();
 bool x11hidden();
+bool x11saveron();
 bool x11wait(int ms);  // false, at once, where it watches no window
 
 // wayland.cpp
+bool waylandopen();
 void waylandwatch(wl_display *display, wl_surface *surface, xdg_toplevel *toplevel);
 void waylandfullscreen();
 void waylandpoll();
 bool waylandhidden();
 bool waylandwait(int ms);  // false, at once, where it watches no window
+int waylandlost();
 void waylandclose();

@@ -43,6 +43,39 @@ static struct {
     bool swapped;               // carried holds that time
 } way;
 
+// Connects as SDL will and waits for the compositor to answer one round
+// trip, for at most DISPLAY_ANSWER_SECONDS: SDL waits with no limit on one
+// that takes the connection and never reads it (a stopped compositor).
+static void answered(void *data, wl_callback *, uint32_t) {
+    *static_cast<bool *>(data) = true;
+}
+static const wl_callback_listener ANSWER_LISTENER = {answered};
+
+bool waylandopen() {
+    wl_display *const display = wl_display_connect(nullptr);
+    if (display == nullptr) {
+        return true;
+    }
+    bool done = false;
+    wl_callback *const sync = wl_display_sync(display);
+    wl_callback_add_listener(sync, &ANSWER_LISTENER, &done);
+    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(DISPLAY_ANSWER_SECONDS);
+    bool late = false;
+    while (!done) {
+        wl_display_flush(display);
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd connection = {wl_display_get_fd(display), POLLIN, 0};
+        late = left.count() <= 0 || poll(&connection, 1, static_cast<int>(left.count())) == 0;
+        if (late || wl_display_dispatch(display) < 0) {
+            break;
+        }
+    }
+    wl_callback_destroy(sync);
+    wl_display_disconnect(display);
+    return !late;
+}
+
 static void framedone(void *, wl_callback *callback, uint32_t) {
     wl_callback_destroy(callback);
     way.callback = nullptr;
@@ -135,6 +168,10 @@ bool waylandwait(int ms) {
     }
     hear(ms);
     return true;
+}
+
+int waylandlost() {
+    return way.display == nullptr ? 0 : wl_display_get_error(way.display);
 }
 
 void waylandclose() {

@@ -7,10 +7,14 @@
 // or the whole screen where the server knows no monitors, at start-up and
 // again whenever the screen, its monitors or the window manager change.
 // A window manager that comes later is asked for full screen.
-// For the main loop's sleep, it follows whether the window is out of sight:
-// unmapped, which SDL 3 does not always pass on (it says the window is
-// shown again at once), or marked so by a window manager that leaves it
-// mapped, in its WM_STATE or _NET_WM_STATE.
+// For the main loop's sleep, it follows whether anybody can see the window,
+// as far as X tells: not viewable (unmapped, which SDL 3 does not always
+// pass on, or inside a frame the window manager has unmapped), covered
+// whole by other windows (a locker, a full-screen window, the server's
+// own saver), the server's screen saver on, or marked hidden by the
+// window manager that keeps it mapped, in its WM_STATE or _NET_WM_STATE.
+// A window manager that takes full screen away from the show, for another
+// window, is asked for it again once the show can be seen.
 // SDL owns its own connection. This file's is opened with a deadline,
 // read only between frames and never waited on there, and it asks the
 // server anything only after a change.
@@ -37,6 +41,13 @@ constexpr long STATE_ITEMS = 32;
 constexpr long STATE_ADD = 1;
 constexpr long FROM_APPLICATION = 1;
 
+// A window manager that hands full screen to another window tells the show
+// it lost it a moment before the other window covers it: the show waits
+// this long, seen and without it, before it asks.
+constexpr auto ASK_SETTLE = std::chrono::milliseconds(250);
+
+using Clock = std::chrono::steady_clock;
+
 static struct {
     Display *display;
     Display *sdl;  // SDL's own connection, touched only to let the screen saver go
@@ -46,10 +57,16 @@ static struct {
     Window asked;        // the check window of the one last asked for full screen
     Atom check;          // _NET_SUPPORTING_WM_CHECK
     Atom wmstate, netwmstate, netwmhidden, netwmfullscreen;
-    bool hidden;      // the window manager keeps the window out of sight
+    int savernotify;  // the screen saver extension's first event, or 0
+    bool hidden;      // WM_STATE or _NET_WM_STATE says it is out of sight
     bool adopted;     // a window manager has given the window a WM_STATE
     bool fullscreen;  // _NET_WM_STATE says full screen
-    bool unmapped;    // the window itself is not mapped
+    bool wasfull;     // it was, under the window manager there now
+    bool unviewable;  // the window or a window above it is not mapped
+    bool obscured;    // other windows cover it whole
+    bool saveron;     // the server's screen saver is on
+    bool due;         // full screen is to be asked for, since duesince
+    Clock::time_point duesince;
 } desk;
 
 // XOpenDisplay waits on the server with no limit of its own: it runs on a
@@ -268,20 +285,42 @@ static void readstates() {
         desk.hidden |= states[i] == static_cast<long>(desk.netwmhidden);
         desk.fullscreen |= states[i] == static_cast<long>(desk.netwmfullscreen);
     }
+    desk.wasfull |= desk.fullscreen;
+}
+
+bool x11hidden() {
+    if (desk.window == None) {
+        return false;
+    }
+    // a state left behind by a window manager that has gone tells nothing
+    const bool marked = desk.hidden && desk.checkwindow != None;
+    return desk.unviewable || desk.obscured || desk.saveron || marked;
 }
 
 // A window manager that comes after the show adopts the window as it
 // finds it, for with none there at the start nothing asked for full
-// screen: a decorated window that runs off the screen. Once one has
-// adopted it, it is asked, the EWMH way for a mapped window, unless the
-// window is full screen already (one that replaces another keeps the
-// state). The one there at the start is never asked: SDL did that.
+// screen: a decorated window that runs off the screen. One that gave full
+// screen to another window may leave the show without it once that window
+// has gone (i3: floating, decorated, larger than the screen). So the
+// window manager is asked, the EWMH way for a mapped window, once the
+// show can be seen: once for one that came late, and once each time the
+// show loses full screen under it. The one there at the start is never
+// asked before it has made the show full screen: SDL did that.
 static void askfullscreen() {
-    if (desk.checkwindow == None || desk.checkwindow == desk.asked || !desk.adopted ||
-        desk.fullscreen) {
+    const bool due = desk.checkwindow != None && desk.adopted && !desk.fullscreen && !x11hidden() &&
+                     (desk.checkwindow != desk.asked || desk.wasfull);
+    const Clock::time_point now = Clock::now();
+    if (!due || !desk.due) {
+        desk.due = due;
+        desk.duesince = now;
         return;
     }
+    if (now - desk.duesince < ASK_SETTLE) {
+        return;
+    }
+    desk.due = false;
     desk.asked = desk.checkwindow;
+    desk.wasfull = false;
     XEvent request = {};
     request.xclient.type = ClientMessage;
     request.xclient.window = desk.window;
@@ -295,20 +334,46 @@ static void askfullscreen() {
     XFlush(desk.display);
 }
 
-// Read once the window's map and unmap notices are selected, so that none
-// is lost between the two.
-static void readmapped() {
+// X tells a window nothing when it becomes unviewable because a window
+// above it (a window manager's frame) is unmapped: so the map notices of
+// every window above it are heard too, and the window's own map state is
+// read again after any of them. The ancestors change only when the window
+// is reparented. Read once the notices are selected, so that none is lost.
+static void readviewable() {
     const ErrorTrap trap;
     XWindowAttributes attributes;
-    desk.unmapped = XGetWindowAttributes(desk.display, desk.window, &attributes) != 0 &&
-                    attributes.map_state == IsUnmapped;
+    desk.unviewable = XGetWindowAttributes(desk.display, desk.window, &attributes) != 0 &&
+                      attributes.map_state != IsViewable;
+}
+
+static void watchancestors() {
+    const ErrorTrap trap;
+    Window window = desk.window, root = None, parent = None, *children = nullptr;
+    unsigned int count = 0;
+    while (XQueryTree(desk.display, window, &root, &parent, &children, &count) != 0) {
+        if (children != nullptr) {
+            XFree(children);
+        }
+        if (parent == None || parent == root) {
+            break;
+        }
+        XSelectInput(desk.display, parent, StructureNotifyMask);
+        window = parent;
+    }
+}
+
+static void readsaver() {
+    XScreenSaverInfo info = {};
+    desk.saveron =
+        XScreenSaverQueryInfo(desk.display, desk.root, &info) != 0 && info.state == ScreenSaverOn;
 }
 
 // What tells of a change: the root's size and properties (a window manager
 // marks it on arrival), RandR's screen, monitor and output notices, the
 // window manager's check window going, and the show's own window being
-// moved or handed back to the root. What tells it is hidden: its own map
-// and unmap notices, and its window manager states.
+// moved or handed back to the root. What tells it is out of sight: its
+// own map, unmap and visibility notices, those of the windows above it,
+// the screen saver's, and its window manager states.
 // A display that turned this file's first connection away has since let
 // SDL in, so it is asked once more.
 void x11watch(Display *sdl, unsigned long window) {
@@ -330,17 +395,53 @@ void x11watch(Display *sdl, unsigned long window) {
     {
         const ErrorTrap trap;
         XSelectInput(desk.display, desk.root, StructureNotifyMask | PropertyChangeMask);
-        XSelectInput(desk.display, desk.window, StructureNotifyMask | PropertyChangeMask);
+        XSelectInput(desk.display, desk.window,
+                     StructureNotifyMask | PropertyChangeMask | VisibilityChangeMask);
         if (XRRQueryExtension(desk.display, &eventbase, &errorbase)) {
             XRRSelectInput(
                 desk.display, desk.root,
                 RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
         }
+        if (XScreenSaverQueryExtension(desk.display, &eventbase, &errorbase)) {
+            desk.savernotify = eventbase + ScreenSaverNotify;
+            XScreenSaverSelectInput(desk.display, desk.root, ScreenSaverNotifyMask);
+            readsaver();
+        }
     }
+    watchancestors();
     fit();
     desk.asked = desk.checkwindow;
     readstates();
-    readmapped();
+    readviewable();
+}
+
+// Takes in one event; true when it may change the window's place or the
+// window manager, which fit() then looks at.
+static bool takein(const XEvent &event, bool &restated) {
+    if (event.type == VisibilityNotify) {
+        desk.obscured = event.xvisibility.state == VisibilityFullyObscured;
+        return false;
+    }
+    if (desk.savernotify != 0 && event.type == desk.savernotify) {
+        const int state = reinterpret_cast<const XScreenSaverNotifyEvent &>(event).state;
+        desk.saveron = state == ScreenSaverOn || state == ScreenSaverCycle;
+        return false;
+    }
+    if (event.type == ReparentNotify && event.xreparent.window == desk.window) {
+        watchancestors();
+    }
+    if (event.type == MapNotify || event.type == UnmapNotify || event.type == ReparentNotify) {
+        readviewable();
+    }
+    if (event.type != PropertyNotify) {
+        return true;
+    }
+    const XPropertyEvent &property = event.xproperty;
+    if (property.window == desk.window) {
+        restated |= property.atom == desk.wmstate || property.atom == desk.netwmstate;
+        return false;
+    }
+    return property.atom == desk.check;
 }
 
 void x11poll() {
@@ -351,19 +452,7 @@ void x11poll() {
     while (XPending(desk.display) > 0) {
         XEvent event;
         XNextEvent(desk.display, &event);
-        const XPropertyEvent &property = event.xproperty;
-        if (event.type == MapNotify && event.xmap.window == desk.window) {
-            desk.unmapped = false;
-        } else if (event.type == UnmapNotify && event.xunmap.window == desk.window) {
-            desk.unmapped = true;
-        }
-        if (event.type != PropertyNotify) {
-            changed = true;
-        } else if (property.window == desk.window) {
-            restated |= property.atom == desk.wmstate || property.atom == desk.netwmstate;
-        } else {
-            changed |= property.atom == desk.check;
-        }
+        changed |= takein(event, restated);
     }
     if (changed) {
         fit();
@@ -371,13 +460,7 @@ void x11poll() {
     if (restated) {
         readstates();
     }
-    if (changed || restated) {
-        askfullscreen();
-    }
-}
-
-bool x11hidden() {
-    return desk.hidden || desk.unmapped;
+    askfullscreen();
 }
 
 bool x11wait(int ms) {
@@ -395,6 +478,10 @@ bool x11wait(int ms) {
     }
     x11poll();
     return true;
+}
+
+bool x11saveron() {
+    return desk.saveron;
 }
 
 // The server counts each client's suspensions and ignores a release from
