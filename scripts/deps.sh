@@ -9,7 +9,7 @@
 BUILD_PACKAGES="cmake g++ make libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libx11-dev libxinerama-dev libxrandr-dev libxss-dev libwayland-dev libgl1-mesa-dri"
 WINDOW_PACKAGES="xvfb xauth xdotool imagemagick"
 PACKAGE_PACKAGES="git build-essential dpkg-dev debhelper libgtest-dev libxfixes-dev libxkbcommon-dev"
-TEST_PACKAGES="$PACKAGE_PACKAGES lintian desktop-file-utils appstream clang-format clang-tidy openbox x11-utils xserver-xephyr xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils sway xwayland grim xfwm4 dbus-daemon python3-dbus python3-gi librsvg2-bin $WINDOW_PACKAGES"
+TEST_PACKAGES="$PACKAGE_PACKAGES lintian desktop-file-utils appstream clang-format clang-tidy openbox x11-utils xserver-xephyr xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils sway xwayland grim foot xfwm4 i3-wm i3lock xsecurelock xterm dbus-daemon python3-dbus python3-gi librsvg2-bin $WINDOW_PACKAGES"
 BENCH_PACKAGES="libbenchmark-dev"
 
 # Every installed package's name, and each name it provides, one a line.

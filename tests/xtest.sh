@@ -66,6 +66,17 @@ bbox() {
         -format '%wx%h+%[fx:page.x-1]+%[fx:page.y-1]' info:
 }
 
+# lockable: a screen locker could take the pointer and the keyboard
+lockable() { xclient "$XPROBE" grab >"$LOGS/grab.out" || stepfail "$(cat "$LOGS/grab.out")"; }
+# focused: within 10 s the show's window has the keyboard focus
+hasfocus() { [ "$(xdotool getwindowfocus)" = "$(appwindow)" ]; }
+focused() { waitfor 10 hasfocus || stepfail "the focus is on $(xdotool getwindowfocus), not on $(appwindow)"; }
+
+# framebecomes FRAME: within 10 s a screenshot's non-black pixels cover
+# exactly FRAME (WxH+X+Y), and nothing beside it
+frameis() { xclient import -window root -depth 8 "$LOGS/frame.png" && [ "$(bbox frame)" = "$1" ]; }
+framebecomes() { waitfor 10 frameis "$1" || stepfail "the frame is $(bbox frame), not $1"; }
+
 # onlycubes FILE: no pixel but white, black and the cubes' red, each within
 # a small tolerance (a shot may lack any of them)
 onlycubes() {

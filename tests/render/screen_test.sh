@@ -6,7 +6,7 @@
 # with a window manager the pointer is hidden over the show, a show that
 # is minimised or on another desktop sleeps and wakes again, and the
 # desktop keeps its resolution and pointer. A window marked iconic but
-# left mapped, or unmapped with no window manager, sleeps too.
+# left mapped by a window manager, or unmapped with none, sleeps too.
 . "$(dirname "$0")/../xtest.sh"
 
 # only16 FILE: no colour but the three a 16-bit screen shows, none blended
@@ -139,18 +139,26 @@ check "the desktop keeps its resolution" test "$(xdotool getdisplaygeometry)" = 
 check "the pointer is visible again" xclient "$XPROBE" cursor
 
 # Some window managers keep a window on a workspace not shown mapped, and
-# only mark it iconic in WM_STATE; this stands in for one. Others unmap
-# it, which SDL 3 may not pass on.
+# only mark it iconic in WM_STATE; a stand-in marks the screen as managed
+# and the window iconic. The mark it leaves once it has gone tells
+# nothing. Others unmap it, which SDL 3 may not pass on.
 newcase out-of-sight
 wmstate() { xclient xprop -id "$(appwindow)" -f WM_STATE 32c -set WM_STATE "$1"; }
+standin() {
+    "$XPROBE" mark >"$LOGS/mark.log" 2>&1 &
+    HELPER_PIDS+=($!)
+    waitfor 10 grep -qx marked "$LOGS/mark.log" || stepfail "the stand-in did not mark the screen"
+}
 check "an X server answers" xstart 1024x768x24 &&
     check "starts with nothing managing its window" \
         appstart LD_PRELOAD="$XHOOK" CUBEBLOOM_FRAMES="$LOGS/frames" &&
     check "it draws" wakes &&
+    check "a stand-in window manager marks the screen" standin &&
     check "marked iconic, it sleeps" eval 'wmstate 3 && sleeps' &&
     check "marked normal, it draws again" eval 'wmstate 1 && wakes' &&
     check "marked iconic again, it sleeps again" eval 'wmstate 3 && sleeps' &&
-    check "marked normal once more, it draws" eval 'wmstate 1 && wakes' &&
+    check "the stand-in gone, its iconic mark left behind, it draws" \
+        eval 'kill "${HELPER_PIDS[-1]}" && wakes' &&
     check "unmapped, it sleeps" eval 'xdotool windowunmap "$(appwindow)" && sleeps' &&
     check "mapped again, it draws again" eval 'xdotool windowmap "$(appwindow)" && wakes'
 xdotool windowunmap "$(appwindow)"

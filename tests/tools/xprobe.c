@@ -9,6 +9,12 @@
 //   xprobe icon WINDOW FILE  write the first icon of WINDOW's _NET_WM_ICON to
 //                            FILE as 8-bit RGBA, row by row, and print its
 //                            size, WxH; exit 1 where it has none
+//   xprobe grab              take the pointer and the keyboard as a screen
+//                            locker does, and let them go: exit 0 when both
+//                            were had, 1 (and say which not) otherwise
+//   xprobe mark              mark the screen as managed, as a window
+//                            manager does (_NET_SUPPORTING_WM_CHECK), until
+//                            ended; prints "marked" once it is
 // Exits 2 when the display, the cursor or the screen saver cannot be read.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -78,6 +84,36 @@ static int icon(Display *dpy, Window window, const char *file) {
     return status;
 }
 
+static int grab(Display *dpy) {
+    const Window root = DefaultRootWindow(dpy);
+    const int pointer = XGrabPointer(dpy, root, False, ButtonPressMask, GrabModeAsync,
+                                     GrabModeAsync, None, None, CurrentTime);
+    const int keyboard = XGrabKeyboard(dpy, root, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    XUngrabPointer(dpy, CurrentTime);
+    XUngrabKeyboard(dpy, CurrentTime);
+    XSync(dpy, False);
+    if (pointer != GrabSuccess || keyboard != GrabSuccess) {
+        printf("pointer grab %d, keyboard grab %d (0 is success, 1 already grabbed)\n", pointer,
+               keyboard);
+        return 1;
+    }
+    return 0;
+}
+
+static _Noreturn void mark(Display *dpy) {
+    const Window root = DefaultRootWindow(dpy);
+    const Window check = XCreateSimpleWindow(dpy, root, 0, 0, 1, 1, 0, 0, 0);
+    const Atom name = XInternAtom(dpy, "_NET_SUPPORTING_WM_CHECK", False);
+    XChangeProperty(dpy, check, name, XA_WINDOW, 32, PropModeReplace, (unsigned char *)&check, 1);
+    XChangeProperty(dpy, root, name, XA_WINDOW, 32, PropModeReplace, (unsigned char *)&check, 1);
+    XSync(dpy, False);
+    printf("marked\n");
+    fflush(stdout);
+    for (XEvent event;;) {
+        XNextEvent(dpy, &event);
+    }
+}
+
 int main(int argc, char **argv) {
     Display *dpy = XOpenDisplay(NULL);
     int status = 2;
@@ -87,6 +123,10 @@ int main(int argc, char **argv) {
         status = cursor(dpy);
     } else if (dpy != NULL && argc == 2 && strcmp(argv[1], "saver") == 0) {
         status = saver(dpy);
+    } else if (dpy != NULL && argc == 2 && strcmp(argv[1], "grab") == 0) {
+        status = grab(dpy);
+    } else if (dpy != NULL && argc == 2 && strcmp(argv[1], "mark") == 0) {
+        mark(dpy);
     } else if (dpy != NULL && argc == 4 && strcmp(argv[1], "icon") == 0) {
         status = icon(dpy, (Window)strtoul(argv[2], NULL, 0), argv[3]);
     }
