@@ -93,7 +93,8 @@ done
 
 # The screen saver, on a real X server that has one (Xvfb ignores xset):
 # the show holds it off while it is seen, and lets it come on while it is
-# minimised or on another desktop and after it has ended.
+# minimised or on another desktop and after it has ended. Restored while
+# the saver is on, nobody sees it until the user is back.
 saveron() { xclient "$XPROBE" saver; }
 saverdue() { waitfor 20 saveron || stepfail "the saver was still off after 20 s"; }
 saveroff() { xclient "$XPROBE" saver; [ $? = 1 ]; }
@@ -113,10 +114,13 @@ if check "Xorg with the dummy driver and openbox are up, the saver on after 3 s 
     xdotool windowminimize "$(appwindow)"
     check "minimised, it sleeps and lets the saver come on" eval 'sleeps && saverdue'
     xdotool windowactivate "$(appwindow)"
-    check "seen again, it holds the saver off again" eval 'waitfor 10 saveroff && staysoff 6'
+    check "restored under the saver, it sleeps on and leaves the saver on" eval 'sleeps && saveron'
+    xdotool mousemove_relative 1 1
+    check "the pointer moved, it is seen and holds the saver off again" \
+        eval 'waitfor 10 saveroff && staysoff 6'
     xdotool set_desktop 1
     check "on another desktop, it lets the saver come on" saverdue
-    xdotool set_desktop 0
+    xdotool set_desktop 0 mousemove_relative 1 1
     check "back on its desktop, it holds the saver off" eval 'waitfor 10 saveroff && staysoff 6'
     kill -TERM "$APP_PID"
     appwait 30
