@@ -134,11 +134,15 @@ frames() { tr -d ' ' 2>/dev/null <"$LOGS/frames" || echo 0; }  # as the test hoo
 
 appwindow() { xdotool search --all --pid "$APP_PID" --classname cubebloom 2>/dev/null | head -n1 | grep .; }
 
-# appstart [ENV=VALUE...]: start the program, wait for its window; its
-# output goes to LOGS/app.out and app.err
-appstart() {
+# appspawn [ENV=VALUE...]: start the program; its output goes to
+# LOGS/app.out and app.err
+appspawn() {
     env "$@" "$CUBEBLOOM" >"$LOGS/app.out" 2>"$LOGS/app.err" &
     track $!
+}
+
+appstart() {  # appstart [ENV=VALUE...]: start the program, wait for its window
+    appspawn "$@"
     waitfor 60 windoworgone
     if ! alive; then
         appwait 0

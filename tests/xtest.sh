@@ -72,6 +72,15 @@ lockable() { xclient "$XPROBE" grab >"$LOGS/grab.out" || stepfail "$(cat "$LOGS/
 hasfocus() { [ "$(xdotool getwindowfocus)" = "$(appwindow)" ]; }
 focused() { waitfor 10 hasfocus || stepfail "the focus is on $(xdotool getwindowfocus), not on $(appwindow)"; }
 
+# oneline PATTERN: the program ended with status 1 and printed one line,
+# which PATTERN matches, and nothing else (but Mesa's own lines)
+oneline() {
+    local lines
+    lines=$(grep -v "^MESA" "$LOGS/app.err")
+    [ "$STATUS" = 1 ] && [ ! -s "$LOGS/app.out" ] && [ "$(wc -l <<<"$lines")" = 1 ] &&
+        [[ "$lines" == $1 ]] || stepfail "status $STATUS, and it printed: $lines"
+}
+
 # framebecomes FRAME: within 10 s a screenshot's non-black pixels cover
 # exactly FRAME (WxH+X+Y), and nothing beside it
 frameis() { xclient import -window root -depth 8 "$LOGS/frame.png" && [ "$(bbox frame)" = "$1" ]; }
@@ -118,18 +127,21 @@ ownicon() {
 }
 
 wmmarked() { xclient xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
-wmupordead() { wmmarked || ! kill -0 "${HELPER_PIDS[-1]}" 2>/dev/null; }
+wmupordead() { wmmarked || ! helperup; }
 
-wmlaunch() {  # openbox on this display, in the background, logged, stopped on exit
-    openbox >"$LOGS/openbox.log" 2>&1 &
+# launch NAME COMMAND...: a helper in the background, its output in
+# LOGS/NAME.log, stopped on exit
+launch() {
+    "${@:2}" >"$LOGS/$1.log" 2>&1 &
     HELPER_PIDS+=($!)
 }
+helperup() { kill -0 "${HELPER_PIDS[-1]}" 2>/dev/null; }  # the helper launched last runs
 
 # wmstart: openbox on this display, managing it once it marks the root window
 wmstart() {
-    wmlaunch
+    launch openbox openbox
     waitfor 60 wmupordead
-    kill -0 "${HELPER_PIDS[-1]}" 2>/dev/null || { stepfail "openbox ended"; return 1; }
+    helperup || { stepfail "openbox ended"; return 1; }
     wmmarked || stepfail "openbox did not mark the root window in 60 s"
 }
 

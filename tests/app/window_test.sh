@@ -8,12 +8,10 @@
 . "$(dirname "$0")/../xtest.sh"
 
 failstart() {  # failstart EXPECTED-PREFIX ENV...: run with ENV, no display
-    local want=$1 status=0
-    shift
-    env -u DISPLAY -u WAYLAND_DISPLAY "$@" timeout 60 "$CUBEBLOOM" one --two 3 \
-        >"$LOGS/app.out" 2>"$LOGS/app.err" || status=$?
-    [ "$status" -eq 1 ] && [ ! -s "$LOGS/app.out" ] && [ "$(wc -l <"$LOGS/app.err")" -eq 1 ] &&
-        [[ "$(cat "$LOGS/app.err")" == "$want"* ]] || stepfail "status $status"
+    STATUS=0
+    env -u DISPLAY -u WAYLAND_DISPLAY "${@:2}" timeout 60 "$CUBEBLOOM" one --two 3 \
+        >"$LOGS/app.out" 2>"$LOGS/app.err" || STATUS=$?
+    oneline "$1*"
 }
 
 # The icon built in is the program's picture, data/cubebloom.svg, as

@@ -57,23 +57,8 @@ check "starts again" wlstart && check "and draws" wakes
 endsasleep SIGTERM kill -TERM "$APP_PID"
 
 # Another window takes full screen on the show's workspace, then goes.
-# showtree: the show's full-screen mode and rectangle in sway's tree
-showtree() {
-    swayask -t get_tree | /usr/bin/python3 -c 'import json, sys
-def find(node):
-    if node.get("pid") == int(sys.argv[1]):
-        rect = node["rect"]
-        print("fullscreen_mode %d, %dx%d+%d+%d" % (node["fullscreen_mode"], rect["width"],
-                                                   rect["height"], rect["x"], rect["y"]))
-    for child in node.get("nodes", []) + node.get("floating_nodes", []):
-        find(child)
-find(json.load(sys.stdin))' "$APP_PID"
-}
-fullscreened() { [ "$(showtree)" = "fullscreen_mode 1, 1920x1080+0+0" ]; }
 footstart() {
-    "${SWAYUSER[@]}" env XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" WAYLAND_DISPLAY="$WAYLAND_DISPLAY" \
-        foot >"$LOGS/foot.log" 2>&1 &
-    HELPER_PIDS+=($!)
+    launch foot "${SWAYUSER[@]}" env XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" WAYLAND_DISPLAY="$WAYLAND_DISPLAY" foot
     waitfor 10 swayhas "[app_id=foot]" && swayask -q "[app_id=foot] fullscreen enable" ||
         stepfail "no foot window in 10 s"
 }
@@ -82,9 +67,8 @@ check "a full-screen foot opens on its workspace" footstart
 check "covered, it sleeps" sleeps
 swayask -q "[app_id=foot] kill"
 check "foot gone, it draws again" wakes
-check "full screen again, the whole frame $FRAME" eval '{ waitfor 10 fullscreened ||
-    stepfail "in sway'"'"'s tree: $(showtree)"; } &&
-    { waitfor 10 whiteframe || stepfail "its white covers $(whitebox "$LOGS/frame.png")"; }'
+check "full screen again, the whole frame $FRAME" eval 'waitfor 10 whiteframe ||
+    stepfail "its white covers $(whitebox "$LOGS/frame.png")"'
 wlkey Escape
 appwait 30
 check "Escape ends it, status 0" test "$STATUS" = 0
@@ -94,10 +78,6 @@ check "and nothing was printed" eval '! [ -s "$LOGS/app.out" ] && ! grep -v "^ME
 
 # The compositor goes: the show ends with status 1 and one line that says
 # so, seen or asleep. One that never answers at start-up gets 10 s.
-onlyline() {  # onlyline TEXT: the program printed TEXT and nothing else of its own
-    [ "$STATUS" = 1 ] && [ ! -s "$LOGS/app.out" ] && [ "$(grep -v "^MESA" "$LOGS/app.err")" = "$1" ] ||
-        stepfail "status $STATUS"
-}
 for state in seen asleep; do
     newcase "sway-killed-$state"
     check "sway runs headless" swaystart 1920x1080 || continue
@@ -106,15 +86,14 @@ for state in seen asleep; do
     kill -KILL "$SWAY_PID"
     appwait 10
     check "sway killed under a show $state: status 1 and one line" \
-        onlyline "Wayland connection to $WAYLAND_DISPLAY broken (Broken pipe)."
+        oneline "Wayland connection to $WAYLAND_DISPLAY broken (*)."
 done
 newcase sway-stopped
 if check "sway runs headless, then stops" eval 'swaystart 1920x1080 && kill -STOP "$SWAY_PID"'; then
-    "$CUBEBLOOM" >"$LOGS/app.out" 2>"$LOGS/app.err" &
-    track $!
+    appspawn
     appwait 20
     check "a show started then: status 1 and one line within 20 s" \
-        onlyline "Video initialization failed: the Wayland display $WAYLAND_DISPLAY did not answer in 10 s"
+        oneline "Video initialization failed: the Wayland display $WAYLAND_DISPLAY did not answer in 10 s"
     kill -CONT "$SWAY_PID"
 fi
 finish

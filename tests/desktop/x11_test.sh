@@ -54,17 +54,15 @@ fi
 # window that has none (a bare SDL 1.2 window's).
 lateshow() {
     appstart && framebecomes 1440x1080+240+0 || return 1
-    "$@" >"$LOGS/wm.log" 2>&1 &
-    HELPER_PIDS+=($!)
-    waitfor 30 wmupordead && kill -0 "${HELPER_PIDS[-1]}" || stepfail "the window manager ended"
+    launch wm "$@"
+    waitfor 30 wmupordead && helperup || stepfail "the window manager ended"
 }
 undecorated() {
     [ "$(xclient xprop -id "$(appwindow)" _NET_FRAME_EXTENTS | sed 's/.*= //')" = "0, 0, 0, 0" ] &&
         xclient xprop -id "$(appwindow)" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN
 }
 bareicon() {
-    "$BARE" >"$LOGS/bare.log" 2>&1 &
-    HELPER_PIDS+=($!)
+    launch bare "$BARE"
     local bare
     waitfor 30 eval 'bare=$(xdotool search --all --pid "${HELPER_PIDS[-1]}" --name "^bare$" | head -n1) &&
         xclient "$XPROBE" icon "$bare" "$LOGS/generic.rgba" >/dev/null' || { stepfail "no icon on a bare window"; return 1; }
@@ -159,22 +157,14 @@ fi
 
 # The server takes connections but never answers them.
 newcase display-does-not-answer
-stoppedstart() {
-    "$CUBEBLOOM" >"$LOGS/app.out" 2>"$LOGS/app.err" &
-    track $!
-}
 # the second thread is the one waiting on the display
 waiting() { [ "$(ls "/proc/$APP_PID/task" 2>/dev/null | wc -l)" -ge 2 ]; }
-onefailure() {
-    [ "$STATUS" = 1 ] && [ ! -s "$LOGS/app.out" ] && [ "$(wc -l <"$LOGS/app.err")" -eq 1 ] &&
-        grep -qx "Video initialization failed: the display $DISPLAY did not answer in 10 s" \
-            "$LOGS/app.err" || stepfail "status $STATUS"
-}
 if check "an X server answers, then stops" eval 'xstart && kill -STOP "${SERVER_PIDS[-1]}"'; then
-    stoppedstart
+    appspawn
     appwait 20
-    check "one line and status 1 within 20 s" onefailure
-    stoppedstart
+    check "one line and status 1 within 20 s" \
+        oneline "Video initialization failed: the display $DISPLAY did not answer in 10 s"
+    appspawn
     check "waits on the display" waitfor 20 waiting
     kill -TERM "$APP_PID"
     appwait 1
