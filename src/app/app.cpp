@@ -279,11 +279,11 @@ static void startvideo() {
 // sight, or SDL says it is not active), and on Wayland while the window is
 // not full screen (SDL then pins it at the mode's size but leaves its
 // surface the output's, and the frame would run past the window), no
-// frame is drawn: events are read,
-// the desktop is waited on for at most UNSEEN_WAIT_MS at a time, the screen
-// is handed back to the screen saver after SAVER_AFTER_MS (no wait runs
-// past that moment) unless the saver is on already, and the show goes on
-// from the same frame, holding the screen again, once it is seen.
+// frame is drawn: events are read, the desktop is waited on for at most
+// UNSEEN_WAIT_MS at a time, the screen is handed back to the screen saver
+// after SAVER_AFTER_MS (no wait runs past that moment) unless the saver is
+// on already, and the show goes on from the same frame, holding the screen
+// again, once it is seen.
 static bool seen() {
     return !desktophidden() && (SDL_GetAppState() & SDL_APPACTIVE) != 0 &&
            (!refill.asking || sdl2fullscreen());
