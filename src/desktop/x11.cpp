@@ -41,13 +41,6 @@ constexpr long STATE_ITEMS = 32;
 constexpr long STATE_ADD = 1;
 constexpr long FROM_APPLICATION = 1;
 
-// A window manager that hands full screen to another window tells the show
-// it lost it a moment before the other window covers it: the show waits
-// this long, seen and without it, before it asks.
-constexpr auto ASK_SETTLE = std::chrono::milliseconds(250);
-
-using Clock = std::chrono::steady_clock;
-
 static struct {
     Display *display;
     Display *sdl;  // SDL's own connection, touched only to let the screen saver go
@@ -62,11 +55,10 @@ static struct {
     bool adopted;     // a window manager has given the window a WM_STATE
     bool fullscreen;  // _NET_WM_STATE says full screen
     bool wasfull;     // it was, under the window manager there now
+    bool lostunseen;  // it has been out of sight since it lost full screen
     bool unviewable;  // the window or a window above it is not mapped
     bool obscured;    // other windows cover it whole
     bool saveron;     // the server's screen saver is on
-    bool due;         // full screen is to be asked for, since duesince
-    Clock::time_point duesince;
 } desk;
 
 // XOpenDisplay waits on the server with no limit of its own: it runs on a
@@ -300,27 +292,27 @@ bool x11hidden() {
 // A window manager that comes after the show adopts the window as it
 // finds it, for with none there at the start nothing asked for full
 // screen: a decorated window that runs off the screen. One that gave full
-// screen to another window may leave the show without it once that window
-// has gone (i3: floating, decorated, larger than the screen). So the
-// window manager is asked, the EWMH way for a mapped window, once the
-// show can be seen: once for one that came late, and once each time the
-// show loses full screen under it. The one there at the start is never
-// asked before it has made the show full screen: SDL did that.
+// screen to another window that then covered the show may leave the show
+// without it once that window has gone (i3: floating, decorated, larger
+// than the screen). So the window manager is asked, the EWMH way for a
+// mapped window, whenever the show can be seen: once for one that came
+// late, and once each time the show has lost full screen and been out of
+// sight since. A show that loses full screen in plain sight (its user's
+// choice) is left so, and the one there at the start is never asked
+// before it has made the show full screen: SDL did that.
 static void askfullscreen() {
-    const bool due = desk.checkwindow != None && desk.adopted && !desk.fullscreen && !x11hidden() &&
-                     (desk.checkwindow != desk.asked || desk.wasfull);
-    const Clock::time_point now = Clock::now();
-    if (!due || !desk.due) {
-        desk.due = due;
-        desk.duesince = now;
+    if (desk.checkwindow == None || !desk.adopted || desk.fullscreen) {
+        desk.lostunseen = false;
         return;
     }
-    if (now - desk.duesince < ASK_SETTLE) {
+    const bool hidden = x11hidden();
+    desk.lostunseen |= desk.wasfull && hidden;
+    if (hidden || (desk.checkwindow == desk.asked && !desk.lostunseen)) {
         return;
     }
-    desk.due = false;
     desk.asked = desk.checkwindow;
     desk.wasfull = false;
+    desk.lostunseen = false;
     XEvent request = {};
     request.xclient.type = ClientMessage;
     request.xclient.window = desk.window;

@@ -75,8 +75,7 @@ if check "an X server and i3 are up" eval 'xstart 1920x1080x24 && i3start'; then
     check "on a workspace not shown, it sleeps" sleeps
     xclient i3-msg -q workspace 1
     check "back, it draws again" wakes
-    check "an xterm opens beside it" xterm
-    xclient i3-msg -q '[class="XTerm"] fullscreen enable'
+    check "a full-screen xterm opens on its workspace" xterm -fullscreen
     check "the xterm full screen over it, it sleeps" sleeps
     stophelper
     check "the xterm gone, it draws again" wakes &&
