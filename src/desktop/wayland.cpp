@@ -11,7 +11,9 @@
 // the window is out of sight, until it comes.
 // Everything here runs on the main thread, between SDL's calls, and reads
 // SDL's connection only through the calls libwayland gives any second
-// reader of a display.
+// reader of a display; an error on it is the compositor lost. Before SDL
+// starts, a connection of this file's own finds out whether the compositor
+// answers at all.
 #include <poll.h>
 #include <wayland-client.h>
 
