@@ -73,10 +73,11 @@ hasfocus() { [ "$(xdotool getwindowfocus)" = "$(appwindow)" ]; }
 focused() { waitfor 10 hasfocus || stepfail "the focus is on $(xdotool getwindowfocus), not on $(appwindow)"; }
 
 # oneline PATTERN: the program ended with status 1 and printed one line,
-# which PATTERN matches, and nothing else (but Mesa's own lines)
+# which PATTERN matches, and nothing else (but Mesa's and SDL 3's own log
+# lines: SDL 3 logs "ERROR: Wayland display connection closed by server")
 oneline() {
     local lines
-    lines=$(grep -v "^MESA" "$LOGS/app.err")
+    lines=$(grep -v -E "^(MESA|ERROR: )" "$LOGS/app.err")
     [ "$STATUS" = 1 ] && [ ! -s "$LOGS/app.out" ] && [ "$(wc -l <<<"$lines")" = 1 ] &&
         [[ "$lines" == $1 ]] || stepfail "status $STATUS, and it printed: $lines"
 }
@@ -136,6 +137,7 @@ launch() {
     HELPER_PIDS+=($!)
 }
 helperup() { kill -0 "${HELPER_PIDS[-1]}" 2>/dev/null; }  # the helper launched last runs
+stophelper() { kill "${HELPER_PIDS[-1]}" && wait "${HELPER_PIDS[-1]}" 2>/dev/null; }  # ends it
 
 # wmstart: openbox on this display, managing it once it marks the root window
 wmstart() {

@@ -11,8 +11,6 @@
 
 FRAME=1440x1080+240+0  # the 4:3 frame, centred on 1920x1080
 
-# stophelper: ends the helper launched last
-stophelper() { kill "${HELPER_PIDS[-1]}" && wait "${HELPER_PIDS[-1]}" 2>/dev/null; }
 
 # The locker has both grabs, and still runs: it holds the screen.
 lockerholds() { helperup && ! xclient "$XPROBE" grab >/dev/null; }
@@ -24,11 +22,10 @@ locked() {
         stepfail "$1 does not hold the screen: $(tail -n 2 "$LOGS/$1.log" | tr '\n' ' ')"
 }
 
-xtermup() { xdotool search --all --pid "${HELPER_PIDS[-1]}" --class XTerm >/dev/null; }
-# xterm [ARG...]: an xterm, once its window is there
-xterm() {
+xterm() {  # xterm [ARG...]: an xterm, once its window is there
     launch xterm command xterm -fn fixed "$@"
-    waitfor 10 xtermup || stepfail "no xterm window in 10 s"
+    waitfor 10 eval 'xdotool search --all --pid "${HELPER_PIDS[-1]}" --class XTerm' >/dev/null ||
+        stepfail "no xterm window in 10 s"
 }
 
 newcase openbox

@@ -58,7 +58,7 @@ endsasleep SIGTERM kill -TERM "$APP_PID"
 
 # Another window takes full screen on the show's workspace, then goes.
 footstart() {
-    launch foot "${SWAYUSER[@]}" env XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" WAYLAND_DISPLAY="$WAYLAND_DISPLAY" foot
+    launch foot "${SWAYUSER[@]}" env -C / foot sleep 600  # nobody's shell would end it at once
     waitfor 10 swayhas "[app_id=foot]" && swayask -q "[app_id=foot] fullscreen enable" ||
         stepfail "no foot window in 10 s"
 }
