@@ -6,7 +6,7 @@
 # libsdl1.2-compat-dev is sdl12-compat on every release: a package of its
 # own on Debian 12 (where libsdl1.2-dev is still the classic library), a
 # name that libsdl1.2-dev carries on later ones.
-BUILD_PACKAGES="cmake g++ make libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libx11-dev libxinerama-dev libxrandr-dev libxss-dev libwayland-dev libgl1-mesa-dri"
+BUILD_PACKAGES="cmake g++ make libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libx11-dev libxinerama-dev libxrandr-dev libxss-dev libwayland-dev libdbus-1-dev libgl1-mesa-dri"
 WINDOW_PACKAGES="xvfb xauth xdotool imagemagick"
 PACKAGE_PACKAGES="git build-essential dpkg-dev debhelper libgtest-dev libxfixes-dev libxkbcommon-dev"
 TEST_PACKAGES="$PACKAGE_PACKAGES lintian desktop-file-utils appstream clang-format clang-tidy openbox x11-utils xserver-xephyr xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils sway xwayland grim foot xfwm4 i3-wm i3lock xsecurelock xterm dbus-daemon python3-dbus python3-gi librsvg2-bin $WINDOW_PACKAGES"

@@ -139,6 +139,16 @@ launch() {
 helperup() { kill -0 "${HELPER_PIDS[-1]}" 2>/dev/null; }  # the helper launched last runs
 stophelper() { kill "${HELPER_PIDS[-1]}" && wait "${HELPER_PIDS[-1]}" 2>/dev/null; }  # ends it
 
+# busstart VARIABLE: a D-Bus bus of the test's own, up; VARIABLE, exported,
+# holds its address and BUS_PID its daemon
+busstart() {
+    dbus-daemon --session --nofork --print-address=1 >"$LOGS/$1.address" 2>"$LOGS/$1.log" &
+    BUS_PID=$!
+    HELPER_PIDS+=($!)
+    waitfor 10 test -s "$LOGS/$1.address" || { stepfail "no bus for $1"; return 1; }
+    export "$1=$(head -n1 "$LOGS/$1.address")"
+}
+
 # wmstart: openbox on this display, managing it once it marks the root window
 wmstart() {
     launch openbox openbox

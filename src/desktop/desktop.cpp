@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The desktop around the window: hands each call to the window system
-// that SDL took, which is at most one of them.
+// that SDL took, which is at most one of them, and to the session.
 #include "desktop/desktop.h"
-
-#include <chrono>
-#include <thread>
 
 #include "desktop/systems.h"
 
 bool desktopopen(bool wayland) {
+    sessionopen();
     return wayland ? waylandopen() : x11open();
 }
 
@@ -31,10 +29,11 @@ void desktopwatch(const DesktopWindow &window) {
 void desktoppoll() {
     x11poll();
     waylandpoll();
+    sessionpoll();
 }
 
 bool desktophidden() {
-    return x11hidden() || waylandhidden();
+    return x11hidden() || waylandhidden() || sessionlocked();
 }
 
 void desktopfullscreen() {
@@ -42,9 +41,12 @@ void desktopfullscreen() {
 }
 
 void desktopwait(int ms) {
-    if (!waylandwait(ms) && !x11wait(ms)) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    pollfd fds[SESSION_FDS + WINDOW_FDS];
+    const int buses = sessionfds(fds);
+    if (!waylandwait(ms, fds, buses) && !x11wait(ms, fds, buses)) {
+        poll(fds, buses, ms);
     }
+    sessionheard(fds, buses);
 }
 
 bool desktopsaveron() {
@@ -61,4 +63,5 @@ int desktoplost() {
 
 void desktopclose() {
     waylandclose();
+    sessionclose();
 }

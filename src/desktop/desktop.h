@@ -2,8 +2,10 @@
 // The desktop around the show's window, which SDL 1.2 does not tell of:
 // whether anybody can see the window, and on X the screen, its monitors
 // and the window manager. app.cpp calls these; x11.cpp and wayland.cpp
-// answer for the window system SDL took. Where SDL took neither (no
-// display, another driver, no handles to be had) every call does nothing.
+// answer for the window system SDL took, and session.cpp, whatever it
+// took, for the session's lock and screen saver on D-Bus. Where SDL took
+// neither window system (no display, another driver, no handles to be
+// had) every call but the session's does nothing.
 #pragma once
 
 struct _XDisplay;
@@ -30,6 +32,8 @@ constexpr int DISPLAY_ANSWER_SECONDS = 10;
 // `wayland` the Wayland display SDL would connect to. False only when that
 // display took longer than DISPLAY_ANSWER_SECONDS to answer; a display that
 // turns the connection away, or none at all, is left for SDL to report.
+// It also connects to the system and session buses, and leaves out, for
+// SDL too, one that does not answer within two seconds.
 bool desktopopen(bool wayland);
 
 // SDL_SetVideoMode waits, with no limit, until a window manager shows the
@@ -53,7 +57,9 @@ void desktopwatch(const DesktopWindow &window);
 // looks after it; on Wayland it asks to hear when the frame is shown.
 void desktoppoll();
 
-// True while the window is out of sight. On X: not viewable (unmapped, or
+// True while the window is out of sight. Anywhere: logind says the
+// session is locked (its LockedHint), or the session's screen saver
+// service says it is active. On X: not viewable (unmapped, or
 // inside a frame the window manager unmapped), covered whole by other
 // windows, the server's screen saver on, or said to be so by the window
 // manager there now, iconic in WM_STATE or _NET_WM_STATE_HIDDEN (some keep

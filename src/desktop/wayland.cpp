@@ -101,16 +101,18 @@ void waylandwatch(wl_display *display, wl_surface *surface, xdg_toplevel *toplev
 }
 
 // Takes in what has come for the queue: what SDL has read already, or else
-// what arrives on the connection within `ms`. Whatever else it reads stays
-// queued for SDL.
-static void hear(int ms) {
+// what arrives on the connection within `ms`, or until one of `others`
+// (polled with it, in fds before it) has something. Whatever else it reads
+// stays queued for SDL.
+static void hear(int ms, pollfd *fds, int others) {
     if (wl_display_prepare_read_queue(way.display, way.queue) != 0) {
         wl_display_dispatch_queue_pending(way.display, way.queue);
         return;
     }
     wl_display_flush(way.display);
-    pollfd connection = {wl_display_get_fd(way.display), POLLIN, 0};
-    if (poll(&connection, 1, ms) > 0) {
+    pollfd &connection = fds[others];
+    connection = {wl_display_get_fd(way.display), POLLIN, 0};
+    if (poll(fds, others + 1, ms) > 0 && connection.revents != 0) {
         wl_display_read_events(way.display);
     } else {
         wl_display_cancel_read(way.display);
@@ -118,11 +120,17 @@ static void hear(int ms) {
     wl_display_dispatch_queue_pending(way.display, way.queue);
 }
 
+// Takes in, without waiting, what has come for the queue.
+static void hearnow() {
+    pollfd connection;
+    hear(0, &connection, 0);
+}
+
 void waylandpoll() {
     if (way.surface == nullptr) {
         return;
     }
-    hear(0);
+    hearnow();
     if (way.callback == nullptr) {
         way.callback = wl_surface_frame(way.surface);
         wl_callback_add_listener(way.callback, &FRAME_LISTENER, nullptr);
@@ -134,7 +142,7 @@ bool waylandhidden() {
     if (way.callback == nullptr) {
         return false;
     }
-    hear(0);
+    hearnow();
     if (way.callback == nullptr) {
         return false;
     }
@@ -164,11 +172,11 @@ void waylandfullscreen() {
     wl_display_flush(way.display);
 }
 
-bool waylandwait(int ms) {
+bool waylandwait(int ms, pollfd *fds, int buses) {
     if (way.surface == nullptr) {
         return false;
     }
-    hear(ms);
+    hear(ms, fds, buses);
     return true;
 }
 

@@ -455,18 +455,18 @@ void x11poll() {
     askfullscreen();
 }
 
-bool x11wait(int ms) {
+bool x11wait(int ms, pollfd *fds, int buses) {
     if (desk.window == None) {
         return false;
     }
     // SDL's connection too, where keys and the close request come
     if (XPending(desk.display) == 0 && (desk.sdl == nullptr || QLength(desk.sdl) == 0)) {
-        pollfd connections[2] = {{ConnectionNumber(desk.display), POLLIN, 0}};
-        nfds_t count = 1;
+        nfds_t count = buses;
+        fds[count++] = {ConnectionNumber(desk.display), POLLIN, 0};
         if (desk.sdl != nullptr) {
-            connections[count++] = {ConnectionNumber(desk.sdl), POLLIN, 0};
+            fds[count++] = {ConnectionNumber(desk.sdl), POLLIN, 0};
         }
-        poll(connections, count, ms);
+        poll(fds, count, ms);
     }
     x11poll();
     return true;

@@ -129,11 +129,7 @@ fi
 inhibits() { grep -c "^$1 " "$LOGS/inhibits.log"; }
 newcase session-inhibit
 sessionbus() {
-    dbus-daemon --session --nofork --print-address=1 >"$LOGS/bus.address" 2>"$LOGS/bus.log" &
-    HELPER_PIDS+=($!)
-    waitfor 10 test -s "$LOGS/bus.address" || { stepfail "no session bus"; return 1; }
-    export DBUS_SESSION_BUS_ADDRESS
-    DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$LOGS/bus.address")
+    busstart DBUS_SESSION_BUS_ADDRESS || return 1
     /usr/bin/python3 "$SOURCE/tests/tools/screensaver.py" >"$LOGS/inhibits.log" 2>"$LOGS/standin.log" &
     HELPER_PIDS+=($!)
     waitfor 10 grep -qx ready "$LOGS/inhibits.log" || stepfail "the stand-in did not take its name"
