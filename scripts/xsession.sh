@@ -174,8 +174,9 @@ appquit() {  # as a user ends it; status in STATUS
 # start at random, so it tries for up to 60 s while they come and go.
 waveshot() { waitfor 60 wavein "$1"; }
 wavein() {
-    xclient import -window root -depth 8 "$1" && colours "$1" >"$1.txt" &&
-        near 0 0 0 0 <"$1.txt" && near 180 25 25 8 <"$1.txt"
+    local histogram=$WORK/colours.txt
+    xclient import -window root -depth 8 "$1" && colours "$1" >"$histogram" &&
+        near 0 0 0 0 <"$histogram" && near 180 25 25 8 <"$histogram"
 }
 
 # whitebox FILE: the rectangle the white pixels of FILE cover, WxH+X+Y

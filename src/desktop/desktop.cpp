@@ -6,6 +6,7 @@
 #include "desktop/systems.h"
 
 bool desktopopen(bool wayland) {
+    waylandhush();
     sessionopen();
     return wayland ? waylandopen() : x11open();
 }

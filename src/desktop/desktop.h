@@ -33,7 +33,8 @@ constexpr int DISPLAY_ANSWER_SECONDS = 10;
 // display took longer than DISPLAY_ANSWER_SECONDS to answer; a display that
 // turns the connection away, or none at all, is left for SDL to report.
 // It also connects to the system and session buses, and leaves out, for
-// SDL too, one that does not answer within two seconds.
+// SDL too, one that does not answer within two seconds; and it keeps the
+// Wayland client library's own complaints off standard error.
 bool desktopopen(bool wayland);
 
 // SDL_SetVideoMode waits, with no limit, until a window manager shows the

@@ -26,6 +26,7 @@ bool x11saveron();
 bool x11wait(int ms, pollfd *fds, int buses);
 
 // wayland.cpp
+void waylandhush();
 bool waylandopen();
 void waylandwatch(wl_display *display, wl_surface *surface, xdg_toplevel *toplevel);
 void waylandfullscreen();

@@ -18,6 +18,7 @@
 #include <wayland-client.h>
 
 #include <chrono>
+#include <cstdarg>
 
 #include "desktop/systems.h"
 
@@ -44,6 +45,15 @@ static struct {
     Clock::time_point carried;  // when the swap that carried it was over
     bool swapped;               // carried holds that time
 } way;
+
+// libwayland-client writes complaints of its own to standard error as SDL
+// looks for a compositor (no runtime folder, none listening) and when the
+// connection breaks; the show says its one line about each.
+static void hush(const char *, va_list) {}
+
+void waylandhush() {
+    wl_log_set_handler_client(hush);
+}
 
 // Connects as SDL will and waits for the compositor to answer one round
 // trip, for at most DISPLAY_ANSWER_SECONDS: SDL waits with no limit on one

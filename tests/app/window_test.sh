@@ -32,6 +32,9 @@ check "driver without OpenGL" failstart "Video mode set failed: " SDL_VIDEODRIVE
 # SDL 2 falls back to drawing off screen, which the program refuses ("no
 # display available"); SDL 3 fails by itself. Either way, one line.
 check "no display at all" failstart "Video initialization failed: "
+# libwayland-client complains of a missing runtime folder as SDL looks for
+# a compositor; only the program's line may reach standard error
+check "no display and no runtime folder" failstart "Video initialization failed: " -u XDG_RUNTIME_DIR
 check "unreachable X display" failstart "Video initialization failed: " DISPLAY=:999
 check "a Wayland socket nobody listens on, and no X display" \
     failstart "Video initialization failed: " WAYLAND_DISPLAY=wayland-none

@@ -27,7 +27,11 @@ setactive() {
     dbus-send --session --print-reply --dest="$1" "/${1//./\/}" "$1.SetActive" "boolean:$2" >/dev/null
 }
 counted() { appstart LD_PRELOAD="$XHOOK" CUBEBLOOM_FRAMES="$LOGS/frames" "$@"; }
-inhibits() { grep -c "^$1 " "$LOGS/screensaver.log"; }
+# saw LINE: within 10 s the screen saver service has printed LINE
+saw() {
+    waitfor 10 grep -qx "$1" "$LOGS/screensaver.log" ||
+        stepfail "the screen saver service saw only: $(tr '\n' ';' <"$LOGS/screensaver.log")"
+}
 # quiet: Escape ends it with status 0, and it printed nothing
 quiet() {
     appquit
@@ -42,13 +46,13 @@ newcase logind
 if check "an X server, the buses, logind and a screen saver service are up" eval \
     'xstart 1920x1080x24 && buses && standin logind logind.py c1 c2 && standin screensaver screensaver.py'; then
     check "starts and draws" eval 'counted && wakes'
-    check "it holds the screen saver off" waitfor 10 grep -qx "inhibit 1 cubebloom" "$LOGS/screensaver.log"
+    check "it holds the screen saver off" saw "inhibit 1 cubebloom"
     setlock c1 true
     check "its session locked, it sleeps" sleeps
-    check "and lets the screen saver go" waitfor 10 grep -qx "uninhibit 1" "$LOGS/screensaver.log"
+    check "and lets the screen saver go" saw "uninhibit 1"
     setlock c1 false
     check "unlocked, it draws again" wakes
-    check "and holds the screen saver off again" waitfor 10 grep -qx "inhibit 2 cubebloom" "$LOGS/screensaver.log"
+    check "and holds the screen saver off again" saw "inhibit 2 cubebloom"
     setlock c2 true
     check "another session locked, it draws on for 2 s" eval '! asleep'
     setlock c1 true
@@ -90,7 +94,7 @@ newcase started-active
 if check "an X server, the buses and an active screen saver service are up" eval \
     'xstart 1920x1080x24 && buses && standin screensaver screensaver.py --active'; then
     check "started under an active screen saver, it sleeps" eval 'counted && sleeps'
-    check "and lets the screen saver go" waitfor 10 eval '[ "$(inhibits uninhibit)" -ge 1 ]'
+    check "and lets the screen saver go" saw "uninhibit 1"
     setactive org.freedesktop.ScreenSaver false
     check "the screen saver off, it draws" wakes
     check "Escape ends it" quiet
