@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Installs like desktop software: cmake --install lays out the program, its
 # desktop entry, icon, software-centre entry and man page; the entries
-# validate; the installed program runs.
+# validate; the installed program runs. Where there is no display,
+# scripts/run.sh leaves the three screenshots it names, and nothing else.
 . "$(dirname "$0")/../xtest.sh"
 newcase install
 prefix=$WORK/prefix share=$WORK/prefix/share
@@ -24,4 +25,9 @@ CUBEBLOOM=$prefix/games/cubebloom
 check "the installed program starts" appstart
 appquit
 check "and ends with status 0" test "$STATUS" = 0
+
+newcase screenshots
+check "the screenshots of a run with no display are rig1.png, rig2.png and rig3.png alone" eval \
+    'bash "$SOURCE/scripts/screenshots.sh" "$CUBEBLOOM" "$LOGS/shots" 1 >"$LOGS/app.out" 2>"$LOGS/app.err" &&
+    [ "$(ls -A "$LOGS/shots" | tr "\n" " ")" = "rig1.png rig2.png rig3.png " ]'
 finish
