@@ -3,18 +3,19 @@
 # Run by scripts/desktops.sh, as an unprivileged user: the show under each
 # desktop this system has (sway and GNOME Shell headless, weston in a window
 # on Xvfb, through XWayland and natively; openbox and xfwm4 on Xvfb), one
-# case each.
+# case each; and GNOME Shell and KWin, headless, with the session locked.
 # Prints one row a case, fields split by "|", and keeps each case's logs
 # and screenshots in TOP/CASE. Needs CUBEBLOOM, XHOOK, XPROBE and WLKEYS.
 #   scripts/desktopcases.sh TOP [DESKTOP...]
-#   (DESKTOP: openbox xfwm4 sway weston gnome; by default all of them)
+#   (DESKTOP: openbox xfwm4 sway weston gnome gnome-locked kwin-locked;
+#   by default all of them)
 # The desktops' own helpers (session buses, accessibility daemons) outlive
 # what started them: everything runs in a session of its own, and what is
 # left of it goes at the end.
 [ "$(ps -o sid= -p $$)" -eq $$ ] || exec setsid -w bash "$0" "$@"
 TOP=$1
 shift
-DESKTOPS=(openbox xfwm4 sway weston gnome)
+DESKTOPS=(openbox xfwm4 sway weston gnome gnome-locked kwin-locked)
 [ $# -eq 0 ] || DESKTOPS=("$@")
 . "$(dirname "$0")/xsession.sh"
 . "$(dirname "$0")/wlsession.sh"
@@ -111,8 +112,36 @@ start_weston() {
     key() { if [ "$DRIVER" = x11 ]; then xkey "$1"; else outer xdotool key "$1"; fi; }
 }
 
+# ---- a system bus of the case's own ------------------------------------------
+# systembus [--display-manager]: a private system bus where the stand-in
+# logind (tests/tools/logind.py) holds the session SESSION; lock and
+# unlock ask it, as loginctl lock-session and unlock-session do, and wait
+# for the desktop to set the session's LockedHint
+SESSION=c1
+systembus() {
+    printf '%s\n' '<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN" "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">' \
+        "<busconfig><type>system</type><listen>unix:path=$XDG_RUNTIME_DIR/system_bus</listen>" \
+        '<auth>EXTERNAL</auth><policy context="default"><allow user="*"/><allow own="*"/>' \
+        '<allow send_type="method_call"/><allow send_destination="*"/><allow receive_sender="*"/></policy></busconfig>' \
+        >"$LOGS/system-bus.conf"
+    dbus-daemon --config-file="$LOGS/system-bus.conf" --nofork >"$LOGS/system-bus.log" 2>&1 &
+    HELPER_PIDS+=($!)
+    export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/system_bus
+    waitfor 10 test -S "$XDG_RUNTIME_DIR/system_bus" || { note "the private system bus did not start"; return 1; }
+    python3 "$(dirname "$0")/../tests/tools/logind.py" "$@" "$SESSION" >"$LOGS/logind.log" 2>&1 &
+    HELPER_PIDS+=($!)
+    waitfor 10 grep -qsx ready "$LOGS/logind.log" || { note "the stand-in logind did not start"; return 1; }
+}
+logind() {  # logind METHOD: asks the stand-in's manager to do METHOD to the session
+    gdbus call --system --dest org.freedesktop.login1 --object-path /org/freedesktop/login1 \
+        --method "org.freedesktop.login1.Manager.$1" "$SESSION" >/dev/null
+}
+lock() { logind LockSession && waitfor 20 grep -qx "$SESSION locked true" "$LOGS/logind.log"; }
+unlock() { logind UnlockSession && waitfor 20 grep -qx "$SESSION locked false" "$LOGS/logind.log"; }
+
 # ---- GNOME Shell ---------------------------------------------------------
-# Headless, on a private system bus where a stand-in owns logind's name.
+# Headless, on a private system bus where a stand-in answers for logind
+# and for the display manager, without which the shell never locks.
 # Screenshots, keys, closing and workspaces go through the shell's Eval,
 # which a tiny extension of this session's opens ("unsafe mode").
 gnomeask() {  # gnomeask EXPRESSION: its value, as JSON
@@ -132,19 +161,8 @@ start_gnome() {
     else
         printf '%s\n' 'function init() { return { enable() { global.context.unsafe_mode = true; }, disable() {} }; }' >"$ext/extension.js"
     fi
-    printf '%s\n' '<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN" "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">' \
-        "<busconfig><type>system</type><listen>unix:path=$XDG_RUNTIME_DIR/system_bus</listen>" \
-        '<auth>EXTERNAL</auth><policy context="default"><allow user="*"/><allow own="*"/>' \
-        '<allow send_type="method_call"/><allow send_destination="*"/><allow receive_sender="*"/></policy></busconfig>' \
-        >"$LOGS/system-bus.conf"
-    dbus-daemon --config-file="$LOGS/system-bus.conf" --nofork >"$LOGS/system-bus.log" 2>&1 &
-    HELPER_PIDS+=($!)
-    export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/system_bus
-    waitfor 10 test -S "$XDG_RUNTIME_DIR/system_bus" || { note "the private system bus did not start"; return 1; }
-    gjs -c 'const {Gio, GLib} = imports.gi;
-        Gio.bus_own_name(Gio.BusType.SYSTEM, "org.freedesktop.login1", 0, null, null, null);
-        new GLib.MainLoop(null, false).run();' >"$LOGS/login1.log" 2>&1 &
-    HELPER_PIDS+=($!)
+    systembus --display-manager || return 1
+    export XDG_SESSION_ID=$SESSION
     mkdir -p "$HOME/.config"
     # No animations: the time to show the window again is the program's, not a workspace slide's
     printf '%s\n' '[org/gnome/shell]' 'enabled-extensions=["unsafe@cubebloom"]' \
@@ -188,6 +206,27 @@ start_gnome() {
             global.cubebloomKeys.notify_key(t, $code, imports.gi.Clutter.KeyState.PRESSED);
             global.cubebloomKeys.notify_key(t + 20000, $code, imports.gi.Clutter.KeyState.RELEASED); true"
     }
+}
+
+# ---- KWin -----------------------------------------------------------------
+# Headless (its virtual backend), with its screen locker, on a private
+# system bus where the stand-in logind holds its session; only its lock
+# case runs here. kwin_wayland carries a file capability, which a
+# container may refuse to run: a copy without it runs the same.
+start_kwin() {
+    VERSION=$(dpkg-query -W -f '${Version}' kwin-wayland) VERSION=${VERSION#*:} VERSION=${VERSION%%-*}
+    cp "$(command -v kwin_wayland)" "$LOGS/kwin_wayland"
+    systembus || return 1
+    export XDG_SESSION_ID=$SESSION
+    # it outlives its session bus: its own process is ended too
+    dbus-run-session -- sh -c "echo \$\$ >$LOGS/kwin.pid; env >$LOGS/bus.env; exec $LOGS/kwin_wayland \
+        --virtual --width ${OUTPUT%x*} --height ${OUTPUT#*x} --socket wayland-1" >"$LOGS/kwin.log" 2>&1 &
+    HELPER_PIDS+=($!)
+    waitfor 20 grep -qs '^DBUS_SESSION_BUS_ADDRESS=' "$LOGS/bus.env" || { note "no session bus"; return 1; }
+    HELPER_PIDS+=("$(cat "$LOGS/kwin.pid")")
+    export DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY=wayland-1
+    DBUS_SESSION_BUS_ADDRESS=$(sed -n 's/^DBUS_SESSION_BUS_ADDRESS=//p' "$LOGS/bus.env")
+    waitfor 30 test -S "$XDG_RUNTIME_DIR/wayland-1" || { note "KWin did not listen in 30 s"; return 1; }
 }
 
 # ---- one case -------------------------------------------------------------
@@ -356,10 +395,51 @@ runcase() {
     [ ${#wrong[@]} -eq 0 ]
 }
 
+# lockcase DESKTOP: the show seen, the session locked, then unlocked; one
+# row: ticks seen, locked and after, and how soon it drew again
+lockcase() {
+    local desktop=$1 seen=- shown=- locked=- drawn=- back=- again=- f frames0 t0 wrong=()
+    LOGS=$TOP/$desktop-locked
+    rm -rf "$LOGS" && mkdir -p "$LOGS"
+    say "== $desktop, locked"
+    DRIVER=wayland VERSION=-
+    if ! "start_$desktop"; then
+        echo "$desktop|$VERSION|locked|-|did not start: $(tail -n1 "$LOGS/steps.log" 2>/dev/null)"
+        xstop
+        return 1
+    fi
+    program
+    if waitfor 60 drew 0; then
+        sleep 2
+        usage seen shown
+        if take lock; then
+            usage locked drawn
+            frames0=$(frames) t0=$(now)
+            if take unlock && waitfor 10 drew "$frames0"; then
+                back=$((($(now) - t0) / 1000))ms
+                usage again f
+            fi
+        else
+            note "the session did not say it was locked: $(tail -n 3 "$LOGS/logind.log" | tr '\n' ' ')"
+        fi
+    fi
+    alive && { kill -TERM "$APP_PID"; appwait 30; }
+    xstop
+    { [ "$drawn" = 0 ] && awk -v p="$locked" 'BEGIN {exit !(p < 2)}'; } || wrong+=("locked")
+    { [ "$back" != - ] && [ "${back%ms}" -le 1000 ]; } || wrong+=("unlocked")
+    echo "$desktop|$VERSION|locked|$DRIVER|-|-|-|-|$seen ($shown)|$locked ($drawn)|$back|$again|${wrong[*]:-right}|logind: $(grep -c locked "$LOGS/logind.log") hints set"
+    [ ${#wrong[@]} -eq 0 ]
+}
+
 # ---- every desktop here ---------------------------------------------------
 status=0
+programof() { case "$1" in gnome) echo gnome-shell ;; kwin) echo kwin_wayland ;; *) echo "$1" ;; esac; }
 for desktop in "${DESKTOPS[@]}"; do
-    command -v "${desktop/gnome/gnome-shell}" >/dev/null || continue
+    command -v "$(programof "${desktop%-locked}")" >/dev/null || continue
+    if [[ "$desktop" == *-locked ]]; then
+        lockcase "${desktop%-locked}" || status=1
+        continue
+    fi
     LASTDRIVER=
     runcase "$desktop" default || status=1
     case "$desktop:$LASTDRIVER" in

@@ -14,7 +14,7 @@
 set -eu -o pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-DESKTOP_PACKAGES="sway xwayland grim libxkbcommon-dev weston gnome-shell xfwm4 openbox dbus dbus-daemon gjs
+DESKTOP_PACKAGES="sway xwayland grim libxkbcommon-dev weston gnome-shell xfwm4 openbox dbus dbus-daemon python3-dbus python3-gi kwin-wayland libkscreenlocker5 qtwayland5
     libglib2.0-bin x11-utils xdotool xvfb xauth imagemagick libxfixes-dev gcc"
 need debootstrap git bsdextrautils
 . scripts/chroot.sh

@@ -2,12 +2,16 @@
 # SPDX-License-Identifier: MIT
 """logind, as far as a desktop's locker and the show ask it, on a test's own
 system bus: the manager finds sessions by id (GetSession) or, for any
-process, the first one (GetSessionByPID), and each session has a LockedHint
-that SetLockedHint changes, as GNOME Shell and KWin set it, with
+process, the first one (GetSessionByPID, GetSession "auto"), and tells a session to lock or
+unlock (LockSession, UnlockSession: its Lock and Unlock signals, as
+loginctl lock-session asks); each session has a LockedHint that
+SetLockedHint changes, as GNOME Shell and KWin set it, with
 PropertiesChanged. Prints "ready" once it owns the name, then one line for
 each hint set: "SESSION locked true|false".
-  logind.py [--mute] SESSION [SESSION...]   (optionally SESSION=locked)
-With --mute it takes the name and never answers."""
+  logind.py [--mute] [--display-manager] SESSION...   (optionally SESSION=locked)
+With --mute it takes the name and never answers. With --display-manager
+it also answers, as org.gnome.DisplayManager, the version that GNOME
+Shell asks for before it locks at all."""
 import sys
 
 import dbus
@@ -53,6 +57,14 @@ class Session(dbus.service.Object):
     def PropertiesChanged(self, interface, changed, invalidated):
         pass
 
+    @dbus.service.signal(SESSION)
+    def Lock(self):
+        pass
+
+    @dbus.service.signal(SESSION)
+    def Unlock(self):
+        pass
+
 
 class Manager(dbus.service.Object):
     def __init__(self, bus, sessions):
@@ -65,13 +77,38 @@ class Manager(dbus.service.Object):
                 f"No session '{ident}' known", name=NAME + ".NoSuchSession")
         return dbus.ObjectPath(f"{ROOT}/session/{ident}")
 
+    # "auto" and "self", as logind has them, name the caller's: the first
     @dbus.service.method(MANAGER, in_signature="s", out_signature="o")
     def GetSession(self, ident):
-        return self.path(str(ident))
+        ident = str(ident)
+        return self.path(next(iter(self.sessions)) if ident in ("auto", "self") else ident)
 
     @dbus.service.method(MANAGER, in_signature="u", out_signature="o")
     def GetSessionByPID(self, pid):
         return self.path(next(iter(self.sessions)))
+
+    @dbus.service.method(MANAGER, in_signature="s")
+    def LockSession(self, ident):
+        self.path(str(ident))
+        self.sessions[str(ident)].Lock()
+
+    @dbus.service.method(MANAGER, in_signature="s")
+    def UnlockSession(self, ident):
+        self.path(str(ident))
+        self.sessions[str(ident)].Unlock()
+
+
+class DisplayManager(dbus.service.Object):
+    INTERFACE = "org.gnome.DisplayManager.Manager"
+
+    def __init__(self, bus):
+        super().__init__(bus, "/org/gnome/DisplayManager/Manager")
+
+    @dbus.service.method(PROPERTIES, in_signature="ss", out_signature="v")
+    def Get(self, interface, name):
+        if name != "Version":
+            raise dbus.exceptions.DBusException(f"No property {name}")
+        return "43.0"
 
 
 class Mute(dbus.service.FallbackObject):
@@ -84,6 +121,10 @@ class Mute(dbus.service.FallbackObject):
 dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
 bus = dbus.SystemBus()
 args = sys.argv[1:]
+if "--display-manager" in args:
+    args.remove("--display-manager")
+    display = DisplayManager(bus)
+    dm = dbus.service.BusName("org.gnome.DisplayManager", bus)
 if args and args[0] == "--mute":
     owned = dbus.service.BusName(NAME, bus)
     service = Mute(bus, ROOT)
