@@ -395,8 +395,11 @@ runcase() {
     [ ${#wrong[@]} -eq 0 ]
 }
 
+stilled() { local f; f=$(frames) && sleep 0.5 && [ "$(frames)" = "$f" ]; }  # no frame in 0.5 s
+
 # lockcase DESKTOP: the show seen, the session locked, then unlocked; one
-# row: ticks seen, locked and after, and how soon it drew again
+# row: ticks seen, locked (once it has stopped drawing, within 10 s) and
+# after, and how soon it drew again
 lockcase() {
     local desktop=$1 seen=- shown=- locked=- drawn=- back=- again=- f frames0 t0 wrong=()
     LOGS=$TOP/$desktop-locked
@@ -413,6 +416,7 @@ lockcase() {
         sleep 2
         usage seen shown
         if take lock; then
+            waitfor 10 stilled  # the lock takes the show a moment to hear
             usage locked drawn
             frames0=$(frames) t0=$(now)
             if take unlock && waitfor 10 drew "$frames0"; then
