@@ -9,6 +9,7 @@
 
 #include <SDL_syswm.h>
 
+#include "app/os.h"
 #include "app/scene.h"
 #include "app/sdl2.h"
 #include "camera/camera.h"
@@ -51,6 +52,9 @@ static const char *const UNSEEN_DRIVERS[] = {"offscreen", "dummy"};
 static constexpr int DISPLAY_TRIES = 5;
 static constexpr Uint32 DISPLAY_RETRY_MS = 50;
 static constexpr size_t ERROR_TEXT = 256;
+// A failure line: a stage's words around SDL's reason, which SDL keeps to
+// 1 KiB.
+static constexpr size_t LINE_TEXT = 1024 + 64;
 // How long an unseen show may sleep before it looks at SDL's events and
 // its clock again, where nothing on the desktop's connections wakes it.
 // Each wake-up pumps SDL's events, which on a busy or shared machine costs
@@ -101,7 +105,9 @@ static struct {
 } refill;
 
 [[noreturn]] static void fail(const char *stage) {
-    fprintf(stderr, "%s failed: %s\n", stage, SDL_GetError());
+    char line[LINE_TEXT];
+    snprintf(line, sizeof line, "%s failed: %s\n", stage, SDL_GetError());
+    osreport(line);
     Quit(1);
 }
 
@@ -115,14 +121,7 @@ static void onsignal(int number) {
 }
 
 static void catchsignals() {
-    for (const int number : QUIT_SIGNALS) {
-        struct sigaction action = {};
-        sigaction(number, nullptr, &action);
-        if (action.sa_handler == SIG_DFL) {
-            action.sa_handler = onsignal;
-            sigaction(number, &action, nullptr);
-        }
-    }
+    oscatch(QUIT_SIGNALS, sizeof QUIT_SIGNALS / sizeof QUIT_SIGNALS[0], onsignal);
 }
 
 static bool named(const char *variable) {
@@ -132,10 +131,10 @@ static bool named(const char *variable) {
 
 static void hintsdl() {
     if (named("WAYLAND_DISPLAY") && !named("SDL_VIDEODRIVER")) {
-        setenv("SDL_VIDEODRIVER", SESSION_DRIVERS, 1);
+        ossetenv("SDL_VIDEODRIVER", SESSION_DRIVERS, true);
     }
     for (const auto &hint : HINTS) {
-        setenv(hint[0], hint[1], 0);
+        ossetenv(hint[0], hint[1], false);
     }
 }
 
@@ -294,7 +293,10 @@ static bool seen() {
 static void checkdisplay() {
     const int error = desktoplost();
     if (error != 0) {
-        fprintf(stderr, "Wayland connection to %s broken (%s).\n", waylandname(), strerror(error));
+        char line[LINE_TEXT];
+        snprintf(line, sizeof line, "Wayland connection to %s broken (%s).\n", waylandname(),
+                 strerror(error));
+        osreport(line);
         Quit(1);
     }
 }

@@ -5,11 +5,9 @@
 // little of its interface used here is declared here, as its ABI fixes it.
 #include "app/sdl2.h"
 
-#include <dlfcn.h>
-
 #include <cstdint>
 
-static const char *const SDL2_LIBRARY = "libSDL2-2.0.so.0";
+#include "app/os.h"
 
 // SDL_SysWMinfo: the version the caller was built for, the window system,
 // then a union padded to 64 bytes. SDL 2 fills in the Wayland part as far
@@ -48,15 +46,9 @@ using GetWindowSize = void(void *, int *, int *);
 using GetWindowDisplayIndex = int(void *);
 using GetDisplayBounds = int(int, Rect *);
 
-static void *sdl2() {
-    static void *const library = dlopen(SDL2_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
-    return library;
-}
-
 template <typename Function>
 static Function *sdl2function(const char *name) {
-    void *const library = sdl2();
-    return library == nullptr ? nullptr : reinterpret_cast<Function *>(dlsym(library, name));
+    return reinterpret_cast<Function *>(ossdl2(name));
 }
 
 // The window sdl12-compat made, which holds the GL context; null where

@@ -4,13 +4,13 @@
 // them, bit for bit; and a long soak of the real frame step.
 #include "lattice/lattice.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
+#include "allocations.h"
 #include "base/float32.h"
 #include "scene_fixture.h"
 
@@ -184,20 +184,9 @@ TEST(Equivalence, FastPassMatchesThePlainStagesBitForBit) {
     }
 }
 
-// Every malloc of the process, and so every operator new, is counted. The
-// sanitizers bring allocators of their own, so there it is left out.
+// The sanitizers bring allocators of their own, so there the count is
+// left out.
 #ifndef __SANITIZE_ADDRESS__
-long allocations;
-}  // namespace
-
-extern "C" void *malloc(size_t size) {
-    static auto real = reinterpret_cast<void *(*)(size_t)>(dlsym(RTLD_NEXT, "malloc"));
-    allocations++;
-    return real(size);
-}
-
-namespace {
-
 // The real frame step for 100,000 frames over several seeds: after every
 // frame every state is valid, every value finite and no cube wider than
 // the pitch; waves keep ending and starting; and nothing is allocated.
