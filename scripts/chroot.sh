@@ -1,9 +1,10 @@
 # SPDX-License-Identifier: MIT
-# Sourced by scripts/distros.sh, scripts/arches.sh, scripts/desktops.sh
-# and scripts/clean-install.sh (as root): minimal Debian installs in folders of
-# build/, from the mirror that this machine's apt already uses, of this
-# machine's architecture or another one (emulated by qemu-user-static where
-# this machine cannot run it), with what a program inside needs mounted.
+# Sourced after deps.sh by scripts/distros.sh, scripts/arches.sh,
+# scripts/desktops.sh and scripts/clean-install.sh (as root): minimal
+# Debian installs in folders of build/, from the mirror that this
+# machine's apt already uses, of this machine's architecture or another
+# one (emulated by qemu-user-static where this machine cannot run it),
+# with what a program inside needs mounted.
 # Everything mounted is unmounted, everything left running inside is ended,
 # and the host's binfmt_misc is put back as it was, when the sourcing
 # script exits.
@@ -12,12 +13,6 @@ CHROOT_ROOTS=()
 CHROOT_MOUNTS=()
 BINFMT_UNDO=()  # shell commands that put the host's binfmt_misc back, in order
 BINFMT=/proc/sys/fs/binfmt_misc
-
-# The mirror of this machine's own release, as apt's sources name it.
-mirror() {
-    apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 2>/dev/null |
-        awk '$2 !~ /-(security|updates|backports)$/ {print $1; exit}'
-}
 
 # The qemu-user-static handler that runs Debian architecture ARCH here, or
 # nothing where this machine runs it itself.

@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # Sourced by the project's scripts: installs the Debian packages a step
 # needs when any are missing, and nothing when all are there; builds the
-# Release program that several of them show.
+# Release program that several of them show; names the mirror apt uses.
 
 # libsdl1.2-compat-dev is sdl12-compat on every release: a package of its
 # own on Debian 12 (where libsdl1.2-dev is still the classic library), a
@@ -11,6 +11,12 @@ WINDOW_PACKAGES="xvfb xauth xdotool imagemagick"
 PACKAGE_PACKAGES="git build-essential dpkg-dev debhelper libgtest-dev libxfixes-dev libxkbcommon-dev"
 TEST_PACKAGES="$PACKAGE_PACKAGES lintian desktop-file-utils appstream clang-format clang-tidy openbox x11-utils xserver-xephyr xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils sway xwayland grim foot xfwm4 i3-wm i3lock xsecurelock xterm dbus-daemon python3-dbus python3-gi librsvg2-bin $WINDOW_PACKAGES"
 BENCH_PACKAGES="libbenchmark-dev"
+
+# The mirror of this machine's own release, as apt's sources name it.
+mirror() {
+    apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 2>/dev/null |
+        awk '$2 !~ /-(security|updates|backports)$/ {print $1; exit}'
+}
 
 # Every installed package's name, and each name it provides, one a line.
 installednames() {
