@@ -24,7 +24,7 @@ SDL12_SOURCE=https://github.com/libsdl-org/sdl12-compat.git
 SDL12_TAG=release-1.2.76
 SDL12_COMMIT=293b4cbd9eea61b18b9c9425d0c9200bff037360
 WINDOWS_PACKAGES="cmake make git dpkg-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-    binutils-mingw-w64-x86-64 googletest imagemagick python3 icoutils unzip wine wine64
+    binutils-mingw-w64-x86-64 googletest imagemagick python3 icoutils unzip clang-tidy clang-format wine wine64
     xvfb xauth xdotool x11-utils openbox gcc libx11-dev libxfixes-dev libxss-dev"
 # SDL 2 as sdl12-compat needs it for an OpenGL window, and nothing more.
 SDL2_OPTIONS="-DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF -DSDL2_DISABLE_SDL2MAIN=ON
@@ -144,6 +144,10 @@ fetchsdl2
 fetchsdl12
 buildzip "$TOP" tests
 ZIP=$TOP/$NAME.zip
+say "the static checks of the Windows sources"
+cxx=$(x86_64-w64-mingw32-g++-posix -print-file-name=include)/c++
+bash scripts/lint.sh "$TOP/build/cubebloom" --extra-arg=--target=x86_64-w64-mingw32 \
+    --extra-arg=-isystem"$cxx" --extra-arg=-isystem"$cxx/x86_64-w64-mingw32"
 say "the unit tests, under wine"
 # SDL.dll and SDL2.dll from the prefix, as wine names its folders
 export WINEPREFIX=$TOP/wine WINEDEBUG=-all WINEPATH="Z:${TOP//\//\\}\\prefix\\bin"
