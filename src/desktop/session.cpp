@@ -8,10 +8,15 @@
 // is the only sign that nobody can see the show.
 // Either one saying so is enough: logind's hint is set by the locker, the
 // saver's state also covers a blanked screen that was never locked.
-// Each bus is a private connection of this file's own, opened, asked and
-// read without ever waiting on it: a bus or a service that never answers
-// leaves the show as it would be with none. No bus, no logind, no screen
-// saver service: nothing is said, and the session counts as in use.
+// Each bus is a private connection of this file's own, opened before SDL
+// starts, then asked and read without ever waiting on it: a service that
+// never answers leaves the show as it would be with none. A bus that takes
+// the connection and never answers (a stopped bus daemon) is given
+// BUS_ANSWER to say hello, and is then left out, by the show and by SDL,
+// which would wait for it with no limit as it starts. No bus, no logind,
+// no screen saver service: nothing is said, and the session counts as in
+// use. desktop.cpp calls these, and polls the buses' sockets with the
+// window system's.
 #include <dbus/dbus.h>
 #include <poll.h>
 #include <unistd.h>
