@@ -155,7 +155,9 @@ rm -rf "$WINEPREFIX" && wineboot -i >"$TOP/wineboot.log" 2>&1
 ctest --test-dir "$TOP/build/cubebloom" --output-on-failure -j 2
 say "the zip and the program, under wine"
 cc -O2 -o "$TOP/xprobe" tests/tools/xprobe.c -lX11 -lXfixes -lXss
-KEEP_LOGS=$TOP/logs bash tests/windows/windows_test.sh "$ZIP" "$TOP/build/cubebloom/cubebloom.map" "$TOP/xprobe"
+x86_64-w64-mingw32-gcc-posix -O2 -o "$TOP/showwindow.exe" tests/windows/showwindow.c
+KEEP_LOGS=$TOP/logs bash tests/windows/windows_test.sh "$ZIP" "$TOP/build/cubebloom/cubebloom.map" \
+    "$TOP/xprobe" "$TOP/showwindow.exe"
 say "built again under another umask and path"
 (umask 077 && buildzip "$TOP/again") >"$TOP/again.log" 2>&1 || { tail -n 30 "$TOP/again.log" >&2; exit 1; }
 cmp "$ZIP" "$TOP/again/$NAME.zip" || { echo "the second build's zip differs" >&2; exit 1; }
