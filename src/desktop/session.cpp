@@ -166,15 +166,20 @@ static void listenowner(DBusConnection *bus, const char *name) {
     addmatch(bus, rule);
 }
 
+// Asks logind's manager for a session's object, by one argument.
+static void asksession(const char *method, int type, const void *argument) {
+    DBusMessage *const call =
+        dbus_message_new_method_call(LOGIND, LOGIND_PATH, LOGIND_MANAGER, method);
+    if (call != nullptr) {
+        dbus_message_append_args(call, type, argument, DBUS_TYPE_INVALID);
+    }
+    ses.lookup = ask(ses.system, call);
+}
+
 static void askbypid() {
     ses.bypid = true;
     const dbus_uint32_t pid = getpid();
-    DBusMessage *const call =
-        dbus_message_new_method_call(LOGIND, LOGIND_PATH, LOGIND_MANAGER, "GetSessionByPID");
-    if (call != nullptr) {
-        dbus_message_append_args(call, DBUS_TYPE_UINT32, &pid, DBUS_TYPE_INVALID);
-    }
-    ses.lookup = ask(ses.system, call);
+    asksession("GetSessionByPID", DBUS_TYPE_UINT32, &pid);
 }
 
 // The session the desktop names, or else the one the process runs in.
@@ -185,12 +190,7 @@ static void findsession() {
         return;
     }
     ses.bypid = false;
-    DBusMessage *const call =
-        dbus_message_new_method_call(LOGIND, LOGIND_PATH, LOGIND_MANAGER, "GetSession");
-    if (call != nullptr) {
-        dbus_message_append_args(call, DBUS_TYPE_STRING, &id, DBUS_TYPE_INVALID);
-    }
-    ses.lookup = ask(ses.system, call);
+    asksession("GetSession", DBUS_TYPE_STRING, &id);
 }
 
 static void readhint() {
@@ -253,7 +253,8 @@ static bool variantbool(DBusMessageIter *variant, bool &value) {
 // given, or read again where it is only said to have changed.
 static void sessionchanged(DBusMessage *message) {
     DBusMessageIter args, changed, entry;
-    if (!dbus_message_iter_init(message, &args) || !dbus_message_iter_next(&args) ||
+    if (!dbus_message_has_signature(message, "sa{sv}as") ||
+        !dbus_message_iter_init(message, &args) || !dbus_message_iter_next(&args) ||
         dbus_message_iter_get_arg_type(&args) != DBUS_TYPE_ARRAY) {
         return;
     }
