@@ -1,14 +1,21 @@
 // SPDX-License-Identifier: MIT
-// Application shell: video start-up, the main loop, input events and
-// shutdown. The process entry (main.cpp) calls SDL_main, which never returns.
+// Application shell: video start-up, the passes of the main loop, input
+// events and shutdown. SDL_main (declared in platform/platform.h, called
+// by the platform's process entry) wires show_start and show_pass; a
+// platform whose frames are driven from outside calls them itself.
 #pragma once
 
 #include <SDL.h>
 
-// Brings up video and GL, sets up the scene and runs the main loop until a
-// quit request; then ends the process through Quit(0). A failed start-up
-// stage prints one line on standard error and ends through Quit(1).
-extern "C" int SDL_main(int argc, char **argv);
+// Start-up: video and GL, the scene, the pointer hidden, the platform
+// watching the window. A failed stage prints one line on standard error and
+// ends the process through Quit(1).
+void show_start();
+
+// One pass: drains the events, takes in the desktop, steps the scene and
+// draws a frame. False once a quit request has come; the pass that heard
+// it has still stepped and drawn.
+bool show_pass();
 
 // Shuts SDL down and ends the process with returnCode.
 [[noreturn]] void Quit(int returnCode);

@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-#include "app/app.h"
+#include "platform/platform.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return SDL_main(__argc, __argv);

@@ -1,24 +1,12 @@
 // SPDX-License-Identifier: MIT
-// The desktop around the window, on X. A full-screen window covers its
-// monitor, and SDL scales the frame to fit it, once a window manager has
-// acted on the request. With none to act, the window keeps the size it was
-// made with while the frame is still scaled for the whole screen, and only
-// part of it shows: so then the window is given the monitor it stands on,
-// or the whole screen where the server knows no monitors, at start-up and
-// again whenever the screen, its monitors or the window manager change.
-// A window manager that comes later is asked for full screen.
-// For the main loop's sleep, it follows whether anybody can see the window,
-// as far as X tells: not viewable (unmapped, which SDL 3 does not always
-// pass on, or inside a frame the window manager has unmapped), covered
-// whole by other windows (a locker, a full-screen window, the server's
-// own saver), the server's screen saver on, or marked hidden by the
-// window manager that keeps it mapped, in its WM_STATE or _NET_WM_STATE.
-// A window manager that takes full screen away from the show, for another
-// window, is asked for it again once the show can be seen.
-// SDL owns its own connection. This file's is opened with a deadline,
-// read only between frames and never waited on there, and it asks the
-// server anything only after a change.
-#include "desktop/systems.h"
+// The desktop around the window, on X: the window fitted to its monitor
+// where no window manager does it, full screen asked for again where one
+// took it away, and whether anybody can see the window, as far as X tells
+// (docs/desktops.md has what each window manager says). SDL owns its own
+// connection; this file's is opened with a deadline, read only between
+// frames and never waited on there, and asks the server anything only
+// after a change.
+#include "platform/linux/desktop.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -45,20 +33,20 @@ static struct {
     Display *display;
     Display *sdl;  // SDL's own connection, touched only to let the screen saver go
     Window root;
-    Window window;       // the show's, once SDL has made it
-    Window checkwindow;  // the window manager's EWMH check window, while one is there
-    Window asked;        // the check window of the one last asked for full screen
-    Atom check;          // _NET_SUPPORTING_WM_CHECK
-    Atom wmstate, netwmstate, netwmhidden, netwmfullscreen;
-    int savernotify;  // the screen saver extension's first event, or 0
-    bool hidden;      // WM_STATE or _NET_WM_STATE says it is out of sight
-    bool adopted;     // a window manager has given the window a WM_STATE
-    bool fullscreen;  // _NET_WM_STATE says full screen
-    bool wasfull;     // it was, under the window manager there now
-    bool lostunseen;  // it has been out of sight since it lost full screen
-    bool unviewable;  // the window or a window above it is not mapped
-    bool obscured;    // other windows cover it whole
-    bool saveron;     // the server's screen saver is on
+    Window window;        // the show's, once SDL has made it
+    Window check_window;  // the window manager's EWMH check window, while one is there
+    Window asked;         // the check window of the one last asked for full screen
+    Atom check;           // _NET_SUPPORTING_WM_CHECK
+    Atom wm_state, net_wm_state, net_wm_hidden, net_wm_fullscreen;
+    int saver_notify;        // the screen saver extension's first event, or 0
+    bool hidden;             // WM_STATE or _NET_WM_STATE says it is out of sight
+    bool adopted;            // a window manager has given the window a WM_STATE
+    bool fullscreen;         // _NET_WM_STATE says full screen
+    bool was_fullscreen;     // it was, under the window manager there now
+    bool unseen_since_loss;  // it has been out of sight since it lost full screen
+    bool unviewable;         // the window or a window above it is not mapped
+    bool obscured;           // other windows cover it whole
+    bool saver_on;           // the server's screen saver is on
 } desk;
 
 // XOpenDisplay waits on the server with no limit of its own: it runs on a
@@ -86,13 +74,13 @@ static struct {
 // Windows of other clients can go at any moment: X errors on this
 // connection are expected, and must not reach Xlib's handler, which ends
 // the process. Every request that may fail is made, and synced, inside one.
-static int ignoreerror(Display *, XErrorEvent *) {
+static int ignore_error(Display *, XErrorEvent *) {
     return 0;
 }
 
 class ErrorTrap {
 public:
-    ErrorTrap() : previous(XSetErrorHandler(ignoreerror)) {}
+    ErrorTrap() : previous(XSetErrorHandler(ignore_error)) {}
     ~ErrorTrap() {
         XSync(desk.display, False);
         XSetErrorHandler(previous);
@@ -104,9 +92,8 @@ private:
     int (*previous)(Display *, XErrorEvent *);
 };
 
-bool x11open() {
-    const char *name = getenv("DISPLAY");
-    if (name == nullptr || *name == '\0') {
+bool x11_open() {
+    if (env_value("DISPLAY") == nullptr) {
         return true;
     }
     connecting.done = false;
@@ -137,7 +124,7 @@ static void nudge() {
     XFlush(desk.display);
 }
 
-void x11nudgestart() {
+void x11_nudge_start() {
     if (desk.display == nullptr) {
         return;
     }
@@ -155,7 +142,7 @@ void x11nudgestart() {
     }).detach();
 }
 
-void x11nudgestop() {
+void x11_nudge_stop() {
     std::unique_lock<std::mutex> hold(nudging.lock);
     nudging.stopping = true;
     nudging.changed.notify_all();
@@ -163,7 +150,7 @@ void x11nudgestop() {
 }
 
 // The window that `window`'s _NET_SUPPORTING_WM_CHECK names, or None.
-static Window checkof(Window window) {
+static Window check_window_of(Window window) {
     Atom type = None;
     int format = 0;
     unsigned long items = 0, after = 0;
@@ -185,17 +172,17 @@ static Window checkof(Window window) {
 // behind. Its check window is watched, so that its end is heard.
 static bool managed() {
     const ErrorTrap trap;
-    const Window check = checkof(desk.root);
-    const bool live = check != None && checkof(check) == check;
-    if (live && check != desk.checkwindow) {
+    const Window check = check_window_of(desk.root);
+    const bool live = check != None && check_window_of(check) == check;
+    if (live && check != desk.check_window) {
         XSelectInput(desk.display, check, StructureNotifyMask);
     }
-    desk.checkwindow = live ? check : None;
+    desk.check_window = live ? check : None;
     return live;
 }
 
 // The monitor that holds the window's top left corner, or else the first.
-static bool monitorof(XRectangle &area) {
+static bool monitor_of(XRectangle &area) {
     int count = 0;
     XineramaScreenInfo *screens =
         XineramaIsActive(desk.display) ? XineramaQueryScreens(desk.display, &count) : nullptr;
@@ -229,7 +216,7 @@ static void fit() {
     const ErrorTrap trap;
     XRectangle area;
     XWindowAttributes screen, now;
-    if (!monitorof(area)) {
+    if (!monitor_of(area)) {
         if (!XGetWindowAttributes(desk.display, desk.root, &screen)) {
             return;
         }
@@ -245,7 +232,7 @@ static void fit() {
 
 // Up to `most` items of the show's 32-bit property of `type` into `items`;
 // how many were read, none where it has no such property.
-static long readitems(Atom property, Atom type, long *items, long most) {
+static long read_items(Atom property, Atom type, long *items, long most) {
     Atom actual = None;
     int format = 0;
     unsigned long count = 0, after = 0;
@@ -265,28 +252,28 @@ static long readitems(Atom property, Atom type, long *items, long most) {
     return read;
 }
 
-static void readstates() {
+static void read_states() {
     const ErrorTrap trap;
     long state = NormalState;
     long states[STATE_ITEMS];
-    const long count = readitems(desk.netwmstate, XA_ATOM, states, STATE_ITEMS);
-    desk.adopted = readitems(desk.wmstate, AnyPropertyType, &state, 1) == 1;
+    const long count = read_items(desk.net_wm_state, XA_ATOM, states, STATE_ITEMS);
+    desk.adopted = read_items(desk.wm_state, AnyPropertyType, &state, 1) == 1;
     desk.hidden = desk.adopted && state == IconicState;
     desk.fullscreen = false;
     for (long i = 0; i < count; i++) {
-        desk.hidden |= states[i] == static_cast<long>(desk.netwmhidden);
-        desk.fullscreen |= states[i] == static_cast<long>(desk.netwmfullscreen);
+        desk.hidden |= states[i] == static_cast<long>(desk.net_wm_hidden);
+        desk.fullscreen |= states[i] == static_cast<long>(desk.net_wm_fullscreen);
     }
-    desk.wasfull |= desk.fullscreen;
+    desk.was_fullscreen |= desk.fullscreen;
 }
 
-bool x11hidden() {
+bool x11_hidden() {
     if (desk.window == None) {
         return false;
     }
     // a state left behind by a window manager that has gone tells nothing
-    const bool marked = desk.hidden && desk.checkwindow != None;
-    return desk.unviewable || desk.obscured || desk.saveron || marked;
+    const bool marked = desk.hidden && desk.check_window != None;
+    return desk.unviewable || desk.obscured || desk.saver_on || marked;
 }
 
 // A window manager that comes after the show adopts the window as it
@@ -300,26 +287,26 @@ bool x11hidden() {
 // sight since. A show that loses full screen in plain sight (its user's
 // choice) is left so, and the one there at the start is never asked
 // before it has made the show full screen: SDL did that.
-static void askfullscreen() {
-    if (desk.checkwindow == None || !desk.adopted || desk.fullscreen) {
-        desk.lostunseen = false;
+static void ask_fullscreen() {
+    if (desk.check_window == None || !desk.adopted || desk.fullscreen) {
+        desk.unseen_since_loss = false;
         return;
     }
-    const bool hidden = x11hidden();
-    desk.lostunseen |= desk.wasfull && hidden;
-    if (hidden || (desk.checkwindow == desk.asked && !desk.lostunseen)) {
+    const bool hidden = x11_hidden();
+    desk.unseen_since_loss |= desk.was_fullscreen && hidden;
+    if (hidden || (desk.check_window == desk.asked && !desk.unseen_since_loss)) {
         return;
     }
-    desk.asked = desk.checkwindow;
-    desk.wasfull = false;
-    desk.lostunseen = false;
+    desk.asked = desk.check_window;
+    desk.was_fullscreen = false;
+    desk.unseen_since_loss = false;
     XEvent request = {};
     request.xclient.type = ClientMessage;
     request.xclient.window = desk.window;
-    request.xclient.message_type = desk.netwmstate;
+    request.xclient.message_type = desk.net_wm_state;
     request.xclient.format = 32;
     request.xclient.data.l[0] = STATE_ADD;
-    request.xclient.data.l[1] = static_cast<long>(desk.netwmfullscreen);
+    request.xclient.data.l[1] = static_cast<long>(desk.net_wm_fullscreen);
     request.xclient.data.l[3] = FROM_APPLICATION;
     XSendEvent(desk.display, desk.root, False, SubstructureRedirectMask | SubstructureNotifyMask,
                &request);
@@ -331,14 +318,14 @@ static void askfullscreen() {
 // every window above it are heard too, and the window's own map state is
 // read again after any of them. The ancestors change only when the window
 // is reparented. Read once the notices are selected, so that none is lost.
-static void readviewable() {
+static void read_viewable() {
     const ErrorTrap trap;
     XWindowAttributes attributes;
     desk.unviewable = XGetWindowAttributes(desk.display, desk.window, &attributes) != 0 &&
                       attributes.map_state != IsViewable;
 }
 
-static void watchancestors() {
+static void watch_ancestors() {
     const ErrorTrap trap;
     Window window = desk.window, root = None, parent = None, *children = nullptr;
     unsigned int count = 0;
@@ -354,9 +341,9 @@ static void watchancestors() {
     }
 }
 
-static void readsaver() {
+static void read_server_saver() {
     XScreenSaverInfo info = {};
-    desk.saveron =
+    desk.saver_on =
         XScreenSaverQueryInfo(desk.display, desk.root, &info) != 0 && info.state == ScreenSaverOn;
 }
 
@@ -368,9 +355,9 @@ static void readsaver() {
 // the screen saver's, and its window manager states.
 // A display that turned this file's first connection away has since let
 // SDL in, so it is asked once more.
-void x11watch(Display *sdl, unsigned long window) {
+void x11_watch(Display *sdl, unsigned long window) {
     if (desk.display == nullptr) {
-        x11open();
+        x11_open();
     }
     if (desk.display == nullptr) {
         return;
@@ -379,64 +366,64 @@ void x11watch(Display *sdl, unsigned long window) {
     desk.sdl = sdl;
     desk.window = window;
     desk.check = XInternAtom(desk.display, "_NET_SUPPORTING_WM_CHECK", False);
-    desk.wmstate = XInternAtom(desk.display, "WM_STATE", False);
-    desk.netwmstate = XInternAtom(desk.display, "_NET_WM_STATE", False);
-    desk.netwmhidden = XInternAtom(desk.display, "_NET_WM_STATE_HIDDEN", False);
-    desk.netwmfullscreen = XInternAtom(desk.display, "_NET_WM_STATE_FULLSCREEN", False);
-    int eventbase = 0, errorbase = 0;
+    desk.wm_state = XInternAtom(desk.display, "WM_STATE", False);
+    desk.net_wm_state = XInternAtom(desk.display, "_NET_WM_STATE", False);
+    desk.net_wm_hidden = XInternAtom(desk.display, "_NET_WM_STATE_HIDDEN", False);
+    desk.net_wm_fullscreen = XInternAtom(desk.display, "_NET_WM_STATE_FULLSCREEN", False);
+    int event_base = 0, error_base = 0;
     {
         const ErrorTrap trap;
         XSelectInput(desk.display, desk.root, StructureNotifyMask | PropertyChangeMask);
         XSelectInput(desk.display, desk.window,
                      StructureNotifyMask | PropertyChangeMask | VisibilityChangeMask);
-        if (XRRQueryExtension(desk.display, &eventbase, &errorbase)) {
+        if (XRRQueryExtension(desk.display, &event_base, &error_base)) {
             XRRSelectInput(
                 desk.display, desk.root,
                 RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
         }
-        if (XScreenSaverQueryExtension(desk.display, &eventbase, &errorbase)) {
-            desk.savernotify = eventbase + ScreenSaverNotify;
+        if (XScreenSaverQueryExtension(desk.display, &event_base, &error_base)) {
+            desk.saver_notify = event_base + ScreenSaverNotify;
             XScreenSaverSelectInput(desk.display, desk.root, ScreenSaverNotifyMask);
-            readsaver();
+            read_server_saver();
         }
     }
-    watchancestors();
+    watch_ancestors();
     fit();
-    desk.asked = desk.checkwindow;
-    readstates();
-    readviewable();
+    desk.asked = desk.check_window;
+    read_states();
+    read_viewable();
 }
 
 // Takes in one event; true when it may change the window's place or the
 // window manager, which fit() then looks at.
-static bool takein(const XEvent &event, bool &restated) {
+static bool take_in(const XEvent &event, bool &restated) {
     if (event.type == VisibilityNotify) {
         desk.obscured = event.xvisibility.state == VisibilityFullyObscured;
         return false;
     }
-    if (desk.savernotify != 0 && event.type == desk.savernotify) {
+    if (desk.saver_notify != 0 && event.type == desk.saver_notify) {
         const int state = reinterpret_cast<const XScreenSaverNotifyEvent &>(event).state;
-        desk.saveron = state == ScreenSaverOn || state == ScreenSaverCycle;
+        desk.saver_on = state == ScreenSaverOn || state == ScreenSaverCycle;
         return false;
     }
     if (event.type == ReparentNotify && event.xreparent.window == desk.window) {
-        watchancestors();
+        watch_ancestors();
     }
     if (event.type == MapNotify || event.type == UnmapNotify || event.type == ReparentNotify) {
-        readviewable();
+        read_viewable();
     }
     if (event.type != PropertyNotify) {
         return true;
     }
     const XPropertyEvent &property = event.xproperty;
     if (property.window == desk.window) {
-        restated |= property.atom == desk.wmstate || property.atom == desk.netwmstate;
+        restated |= property.atom == desk.wm_state || property.atom == desk.net_wm_state;
         return false;
     }
     return property.atom == desk.check;
 }
 
-void x11poll() {
+void x11_poll() {
     if (desk.window == None) {
         return;
     }
@@ -444,41 +431,43 @@ void x11poll() {
     while (XPending(desk.display) > 0) {
         XEvent event;
         XNextEvent(desk.display, &event);
-        changed |= takein(event, restated);
+        changed |= take_in(event, restated);
     }
     if (changed) {
         fit();
     }
     if (restated) {
-        readstates();
+        read_states();
     }
-    askfullscreen();
+    ask_fullscreen();
 }
 
-bool x11wait(int ms, pollfd *fds, int buses) {
+bool x11_wait(int ms, pollfd *fds, int buses) {
     if (desk.window == None) {
         return false;
     }
-    // SDL's connection too, where keys and the close request come
-    if (XPending(desk.display) == 0 && (desk.sdl == nullptr || QLength(desk.sdl) == 0)) {
+    // SDL's connection too, where keys and the close request come, but for
+    // while the saver is on, when they are left unread
+    const bool sdl = desk.sdl != nullptr && !desk.saver_on;
+    if (XPending(desk.display) == 0 && (!sdl || QLength(desk.sdl) == 0)) {
         nfds_t count = buses;
         fds[count++] = {ConnectionNumber(desk.display), POLLIN, 0};
-        if (desk.sdl != nullptr) {
+        if (sdl) {
             fds[count++] = {ConnectionNumber(desk.sdl), POLLIN, 0};
         }
         poll(fds, count, ms);
     }
-    x11poll();
+    x11_poll();
     return true;
 }
 
-bool x11saveron() {
-    return desk.saveron;
+bool x11_saver_on() {
+    return desk.saver_on;
 }
 
 // The server counts each client's suspensions and ignores a release from
 // one that holds none, so this is right after any SDL's release.
-void x11saverfree() {
+void x11_saver_free() {
     if (desk.sdl == nullptr) {
         return;
     }

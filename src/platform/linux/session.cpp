@@ -15,7 +15,7 @@
 // BUS_ANSWER to say hello, and is then left out, by the show and by SDL,
 // which would wait for it with no limit as it starts. No bus, no logind,
 // no screen saver service: nothing is said, and the session counts as in
-// use. desktop.cpp calls these, and polls the buses' sockets with the
+// use. linux.cpp calls these, and polls the buses' sockets with the
 // window system's.
 #include <dbus/dbus.h>
 #include <poll.h>
@@ -27,7 +27,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "desktop/systems.h"
+#include "platform/linux/desktop.h"
 
 constexpr const char *BUS = "org.freedesktop.DBus";
 constexpr const char *BUS_PATH = "/org/freedesktop/DBus";
@@ -68,11 +68,11 @@ constexpr int WATCH_ROOM = SESSION_FDS;
 
 static struct {
     DBusConnection *system, *session;
-    dbus_uint32_t systemhello, sessionhello;  // until the bus has answered
+    dbus_uint32_t system_hello, session_hello;  // until the bus has answered
     DBusWatch *watches[WATCH_ROOM];
-    int watchcount;
+    int watch_count;
     dbus_uint32_t lookup;              // the call that finds the session's object
-    bool bypid;                        // it asks by the process, not by XDG_SESSION_ID
+    bool by_pid;                       // it asks by the process, not by XDG_SESSION_ID
     dbus_uint32_t hint;                // the call that reads its LockedHint
     char path[PATH_TEXT];              // the session's object, once found
     bool locked;                       // logind says it is locked
@@ -81,26 +81,26 @@ static struct {
 } ses;
 
 // ---- the connections' sockets, as libdbus asks for them watched ----------
-static dbus_bool_t addwatch(DBusWatch *watch, void *) {
-    if (ses.watchcount == WATCH_ROOM) {
+static dbus_bool_t add_watch(DBusWatch *watch, void *) {
+    if (ses.watch_count == WATCH_ROOM) {
         return FALSE;
     }
-    ses.watches[ses.watchcount++] = watch;
+    ses.watches[ses.watch_count++] = watch;
     return TRUE;
 }
 
-static void removewatch(DBusWatch *watch, void *) {
-    for (int i = 0; i < ses.watchcount; i++) {
+static void remove_watch(DBusWatch *watch, void *) {
+    for (int i = 0; i < ses.watch_count; i++) {
         if (ses.watches[i] == watch) {
-            ses.watches[i] = ses.watches[--ses.watchcount];
+            ses.watches[i] = ses.watches[--ses.watch_count];
             return;
         }
     }
 }
 
-int sessionfds(pollfd *fds) {
+int session_fds(pollfd *fds) {
     int count = 0;
-    for (int i = 0; i < ses.watchcount; i++) {
+    for (int i = 0; i < ses.watch_count; i++) {
         DBusWatch *const watch = ses.watches[i];
         if (!dbus_watch_get_enabled(watch)) {
             continue;
@@ -129,7 +129,7 @@ static dbus_uint32_t ask(DBusConnection *bus, DBusMessage *call) {
     return serial;
 }
 
-static void addmatch(DBusConnection *bus, const char *rule) {
+static void add_match(DBusConnection *bus, const char *rule) {
     DBusMessage *const call = dbus_message_new_method_call(BUS, BUS_PATH, BUS, "AddMatch");
     if (call != nullptr) {
         dbus_message_append_args(call, DBUS_TYPE_STRING, &rule, DBUS_TYPE_INVALID);
@@ -138,36 +138,41 @@ static void addmatch(DBusConnection *bus, const char *rule) {
     ask(bus, call);
 }
 
+static void close_bus(DBusConnection *&bus) {
+    dbus_connection_close(bus);
+    dbus_connection_unref(bus);
+    bus = nullptr;
+}
+
 // The bus forgets a client that has not said hello first.
-static DBusConnection *openbus(const char *address, dbus_uint32_t &hello) {
+static DBusConnection *open_bus(const char *address, dbus_uint32_t &hello) {
     DBusError error;
     dbus_error_init(&error);
-    DBusConnection *const bus = dbus_connection_open_private(address, &error);
+    DBusConnection *bus = dbus_connection_open_private(address, &error);
     dbus_error_free(&error);
     if (bus == nullptr) {
         return nullptr;
     }
     dbus_connection_set_exit_on_disconnect(bus, FALSE);
-    if (!dbus_connection_set_watch_functions(bus, addwatch, removewatch, nullptr, nullptr,
+    if (!dbus_connection_set_watch_functions(bus, add_watch, remove_watch, nullptr, nullptr,
                                              nullptr)) {
-        dbus_connection_close(bus);
-        dbus_connection_unref(bus);
+        close_bus(bus);
         return nullptr;
     }
     hello = ask(bus, dbus_message_new_method_call(BUS, BUS_PATH, BUS, "Hello"));
     return bus;
 }
 
-static void listenowner(DBusConnection *bus, const char *name) {
+static void listen_owner(DBusConnection *bus, const char *name) {
     char rule[RULE_TEXT];
     snprintf(rule, sizeof rule,
              "type='signal',sender='%s',interface='%s',member='NameOwnerChanged',arg0='%s'", BUS,
              BUS, name);
-    addmatch(bus, rule);
+    add_match(bus, rule);
 }
 
 // Asks logind's manager for a session's object, by one argument.
-static void asksession(const char *method, int type, const void *argument) {
+static void ask_session(const char *method, int type, const void *argument) {
     DBusMessage *const call =
         dbus_message_new_method_call(LOGIND, LOGIND_PATH, LOGIND_MANAGER, method);
     if (call != nullptr) {
@@ -176,24 +181,24 @@ static void asksession(const char *method, int type, const void *argument) {
     ses.lookup = ask(ses.system, call);
 }
 
-static void askbypid() {
-    ses.bypid = true;
+static void ask_by_pid() {
+    ses.by_pid = true;
     const dbus_uint32_t pid = getpid();
-    asksession("GetSessionByPID", DBUS_TYPE_UINT32, &pid);
+    ask_session("GetSessionByPID", DBUS_TYPE_UINT32, &pid);
 }
 
 // The session the desktop names, or else the one the process runs in.
-static void findsession() {
-    const char *id = getenv("XDG_SESSION_ID");
-    if (id == nullptr || *id == '\0') {
-        askbypid();
+static void find_session() {
+    const char *id = env_value("XDG_SESSION_ID");
+    if (id == nullptr) {
+        ask_by_pid();
         return;
     }
-    ses.bypid = false;
-    asksession("GetSession", DBUS_TYPE_STRING, &id);
+    ses.by_pid = false;
+    ask_session("GetSession", DBUS_TYPE_STRING, static_cast<const void *>(&id));
 }
 
-static void readhint() {
+static void read_hint() {
     DBusMessage *const call = dbus_message_new_method_call(LOGIND, ses.path, PROPERTIES, "Get");
     const char *interface = LOGIND_SESSION;
     if (call != nullptr) {
@@ -205,36 +210,55 @@ static void readhint() {
 
 // The session's changes are heard from before its hint is read, so that
 // none falls between the two.
-static void followsession(const char *path) {
+static void follow_session(const char *path) {
     snprintf(ses.path, sizeof ses.path, "%s", path);
     char rule[RULE_TEXT];
     snprintf(rule, sizeof rule,
              "type='signal',sender='%s',interface='%s',member='PropertiesChanged',path='%s',"
              "arg0='%s'",
              LOGIND, PROPERTIES, ses.path, LOGIND_SESSION);
-    addmatch(ses.system, rule);
-    readhint();
+    add_match(ses.system, rule);
+    read_hint();
 }
 
-static void readsaver(int saver) {
+static void ask_saver(int saver) {
     ses.asked[saver] =
         ask(ses.session, dbus_message_new_method_call(SAVERS[saver].name, SAVERS[saver].path,
                                                       SAVERS[saver].name, "GetActive"));
 }
 
 // ---- hearing ------------------------------------------------------------
-// The first argument of a message, where it is of this type.
-static bool first(DBusMessage *message, int type, void *value) {
+// The string or object path an iterator stands on, or null where it stands
+// on something else.
+static const char *iter_text(DBusMessageIter *iter, int type) {
+    const char *text = nullptr;
+    if (dbus_message_iter_get_arg_type(iter) == type) {
+        dbus_message_iter_get_basic(iter, static_cast<void *>(&text));
+    }
+    return text;
+}
+
+// The first argument of a message, as iter_text reads it.
+static const char *first_text(DBusMessage *message, int type) {
     DBusMessageIter args;
-    if (!dbus_message_iter_init(message, &args) || dbus_message_iter_get_arg_type(&args) != type) {
+    return dbus_message_iter_init(message, &args) ? iter_text(&args, type) : nullptr;
+}
+
+// Whether the first argument of a message is a boolean, and its value.
+static bool first_bool(DBusMessage *message, bool &value) {
+    DBusMessageIter args;
+    if (!dbus_message_iter_init(message, &args) ||
+        dbus_message_iter_get_arg_type(&args) != DBUS_TYPE_BOOLEAN) {
         return false;
     }
-    dbus_message_iter_get_basic(&args, value);
+    dbus_bool_t b = FALSE;
+    dbus_message_iter_get_basic(&args, &b);
+    value = b != FALSE;
     return true;
 }
 
 // A boolean inside a variant, as Properties.Get answers.
-static bool variantbool(DBusMessageIter *variant, bool &value) {
+static bool variant_bool(DBusMessageIter *variant, bool &value) {
     DBusMessageIter inner;
     if (dbus_message_iter_get_arg_type(variant) != DBUS_TYPE_VARIANT) {
         return false;
@@ -251,7 +275,7 @@ static bool variantbool(DBusMessageIter *variant, bool &value) {
 
 // PropertiesChanged of the session: the hint's new value where it is
 // given, or read again where it is only said to have changed.
-static void sessionchanged(DBusMessage *message) {
+static void session_changed(DBusMessage *message) {
     DBusMessageIter args, changed, entry;
     if (!dbus_message_has_signature(message, "sa{sv}as") ||
         !dbus_message_iter_init(message, &args) || !dbus_message_iter_next(&args) ||
@@ -262,10 +286,9 @@ static void sessionchanged(DBusMessage *message) {
          dbus_message_iter_get_arg_type(&changed) == DBUS_TYPE_DICT_ENTRY;
          dbus_message_iter_next(&changed)) {
         dbus_message_iter_recurse(&changed, &entry);
-        const char *name = nullptr;
-        dbus_message_iter_get_basic(&entry, &name);
-        if (strcmp(name, LOCKED_HINT) == 0 && dbus_message_iter_next(&entry)) {
-            variantbool(&entry, ses.locked);
+        const char *name = iter_text(&entry, DBUS_TYPE_STRING);
+        if (name != nullptr && strcmp(name, LOCKED_HINT) == 0 && dbus_message_iter_next(&entry)) {
+            variant_bool(&entry, ses.locked);
         }
     }
     DBusMessageIter invalidated;
@@ -276,106 +299,107 @@ static void sessionchanged(DBusMessage *message) {
     for (dbus_message_iter_recurse(&args, &invalidated);
          dbus_message_iter_get_arg_type(&invalidated) == DBUS_TYPE_STRING;
          dbus_message_iter_next(&invalidated)) {
-        const char *name = nullptr;
-        dbus_message_iter_get_basic(&invalidated, &name);
-        if (strcmp(name, LOCKED_HINT) == 0) {
-            readhint();
+        const char *name = iter_text(&invalidated, DBUS_TYPE_STRING);
+        if (name != nullptr && strcmp(name, LOCKED_HINT) == 0) {
+            read_hint();
         }
     }
 }
 
-static void systemanswer(DBusMessage *message, dbus_uint32_t serial, bool failed) {
+static void system_answer(DBusMessage *message, dbus_uint32_t serial, bool failed) {
     if (serial == ses.lookup) {
         ses.lookup = 0;
-        const char *path = nullptr;
-        if (!failed && first(message, DBUS_TYPE_OBJECT_PATH, &path)) {
-            followsession(path);
-        } else if (!ses.bypid) {
-            askbypid();
+        const char *path = failed ? nullptr : first_text(message, DBUS_TYPE_OBJECT_PATH);
+        if (path != nullptr) {
+            follow_session(path);
+        } else if (!ses.by_pid) {
+            ask_by_pid();
         }
     } else if (serial == ses.hint) {
         ses.hint = 0;
         DBusMessageIter args;
         if (!failed && dbus_message_iter_init(message, &args)) {
-            variantbool(&args, ses.locked);
+            variant_bool(&args, ses.locked);
         }
     }
 }
 
-static void systemsignal(DBusMessage *message) {
+static void system_signal(DBusMessage *message) {
     const char *path = dbus_message_get_path(message);
     if (dbus_message_is_signal(message, PROPERTIES, "PropertiesChanged") && path != nullptr &&
         ses.path[0] != '\0' && strcmp(path, ses.path) == 0) {
-        sessionchanged(message);
+        session_changed(message);
     } else if (dbus_message_is_signal(message, BUS, "NameOwnerChanged")) {
         // logind went or came back: what the old one said holds no more
         ses.locked = false;
         if (ses.path[0] != '\0') {
-            readhint();
+            read_hint();
         } else if (ses.lookup == 0) {
-            findsession();
+            find_session();
         }
     }
 }
 
-static void sessionanswer(DBusMessage *message, dbus_uint32_t serial, bool failed) {
+static void session_answer(DBusMessage *message, dbus_uint32_t serial, bool failed) {
     for (int saver = 0; saver < SAVER_COUNT; saver++) {
         if (serial == ses.asked[saver]) {
             ses.asked[saver] = 0;
-            dbus_bool_t active = FALSE;
-            ses.active[saver] = !failed && first(message, DBUS_TYPE_BOOLEAN, &active) && active;
+            bool active = false;
+            ses.active[saver] = !failed && first_bool(message, active) && active;
         }
     }
 }
 
-static void sessionsignal(DBusMessage *message) {
+static void session_signal(DBusMessage *message) {
     for (int saver = 0; saver < SAVER_COUNT; saver++) {
-        dbus_bool_t active = FALSE;
+        bool active = false;
         if (dbus_message_is_signal(message, SAVERS[saver].name, "ActiveChanged") &&
-            first(message, DBUS_TYPE_BOOLEAN, &active)) {
+            first_bool(message, active)) {
             ses.active[saver] = active;
         }
         // a saver that went or came back is asked afresh
-        const char *name = nullptr;
-        if (dbus_message_is_signal(message, BUS, "NameOwnerChanged") &&
-            first(message, DBUS_TYPE_STRING, &name) && strcmp(name, SAVERS[saver].name) == 0) {
+        const char *name = dbus_message_is_signal(message, BUS, "NameOwnerChanged")
+                               ? first_text(message, DBUS_TYPE_STRING)
+                               : nullptr;
+        if (name != nullptr && strcmp(name, SAVERS[saver].name) == 0) {
             ses.active[saver] = false;
-            readsaver(saver);
+            ask_saver(saver);
         }
     }
 }
 
-static DBusHandlerResult hear(DBusConnection *bus, DBusMessage *message, void *) {
+static DBusHandlerResult on_message(DBusConnection *bus, DBusMessage *message, void *) {
     const int type = dbus_message_get_type(message);
     const bool system = bus == ses.system;
     if (type == DBUS_MESSAGE_TYPE_METHOD_RETURN || type == DBUS_MESSAGE_TYPE_ERROR) {
         const dbus_uint32_t serial = dbus_message_get_reply_serial(message);
-        dbus_uint32_t &hello = system ? ses.systemhello : ses.sessionhello;
+        dbus_uint32_t &hello = system ? ses.system_hello : ses.session_hello;
         if (serial == hello) {
             hello = 0;
         }
         const bool failed = type == DBUS_MESSAGE_TYPE_ERROR;
         if (serial != 0) {
-            system ? systemanswer(message, serial, failed) : sessionanswer(message, serial, failed);
+            system ? system_answer(message, serial, failed)
+                   : session_answer(message, serial, failed);
         }
     } else if (type == DBUS_MESSAGE_TYPE_SIGNAL) {
-        system ? systemsignal(message) : sessionsignal(message);
+        system ? system_signal(message) : session_signal(message);
     }
     // calls to the show are answered as unknown
     return DBUS_HANDLER_RESULT_NOT_YET_HANDLED;
 }
 
 // ---- the watch ------------------------------------------------------------
-static const char *sessionaddress() {
-    const char *address = getenv("DBUS_SESSION_BUS_ADDRESS");
-    if (address != nullptr && *address != '\0') {
+static const char *session_address() {
+    const char *address = env_value("DBUS_SESSION_BUS_ADDRESS");
+    if (address != nullptr) {
         return address;
     }
     // where the session has no address of its own, its bus is in the
     // runtime folder; nothing is ever launched
     static char runtime[PATH_TEXT];
-    const char *folder = getenv("XDG_RUNTIME_DIR");
-    if (folder == nullptr || *folder == '\0') {
+    const char *folder = env_value("XDG_RUNTIME_DIR");
+    if (folder == nullptr) {
         return nullptr;
     }
     snprintf(runtime, sizeof runtime, "%s/bus", folder);
@@ -391,62 +415,53 @@ static bool unanswered(const DBusConnection *bus, dbus_uint32_t hello) {
 }
 
 // Shuts a bus that has not answered, and points SDL elsewhere.
-static void leaveout(DBusConnection *&bus, dbus_uint32_t hello, const char *variable) {
+static void leave_out(DBusConnection *&bus, dbus_uint32_t hello, const char *variable) {
     if (!unanswered(bus, hello)) {
         return;
     }
-    dbus_connection_close(bus);
-    dbus_connection_unref(bus);
-    bus = nullptr;
+    close_bus(bus);
     setenv(variable, NO_BUS, 1);
 }
 
-void sessionopen() {
-    const char *system = getenv("DBUS_SYSTEM_BUS_ADDRESS");
-    ses.system =
-        openbus(system != nullptr && *system != '\0' ? system : SYSTEM_BUS, ses.systemhello);
+void session_open() {
+    const char *system = env_value("DBUS_SYSTEM_BUS_ADDRESS");
+    ses.system = open_bus(system != nullptr ? system : SYSTEM_BUS, ses.system_hello);
     if (ses.system != nullptr) {
-        dbus_connection_add_filter(ses.system, hear, nullptr, nullptr);
-        listenowner(ses.system, LOGIND);
-        findsession();
+        dbus_connection_add_filter(ses.system, on_message, nullptr, nullptr);
+        listen_owner(ses.system, LOGIND);
+        find_session();
     }
-    const char *session = sessionaddress();
-    ses.session = session != nullptr ? openbus(session, ses.sessionhello) : nullptr;
+    const char *session = session_address();
+    ses.session = session != nullptr ? open_bus(session, ses.session_hello) : nullptr;
     if (ses.session != nullptr) {
-        dbus_connection_add_filter(ses.session, hear, nullptr, nullptr);
+        dbus_connection_add_filter(ses.session, on_message, nullptr, nullptr);
         char rule[RULE_TEXT];
         for (int saver = 0; saver < SAVER_COUNT; saver++) {
             snprintf(rule, sizeof rule, "type='signal',interface='%s',member='ActiveChanged'",
                      SAVERS[saver].name);
-            addmatch(ses.session, rule);
-            listenowner(ses.session, SAVERS[saver].name);
-            readsaver(saver);
+            add_match(ses.session, rule);
+            listen_owner(ses.session, SAVERS[saver].name);
+            ask_saver(saver);
         }
     }
-    using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + BUS_ANSWER;
-    while (unanswered(ses.system, ses.systemhello) || unanswered(ses.session, ses.sessionhello)) {
+    while (unanswered(ses.system, ses.system_hello) || unanswered(ses.session, ses.session_hello)) {
         pollfd fds[SESSION_FDS];
-        const int count = sessionfds(fds);
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (count == 0 || left.count() <= 0) {
+        const int count = session_fds(fds);
+        if (count == 0 || poll_until(fds, count, deadline) == 0) {
             break;
         }
-        poll(fds, count, static_cast<int>(left.count()));
-        sessionheard(fds, count);
+        session_heard(fds, count);
     }
-    leaveout(ses.system, ses.systemhello, "DBUS_SYSTEM_BUS_ADDRESS");
-    leaveout(ses.session, ses.sessionhello, "DBUS_SESSION_BUS_ADDRESS");
+    leave_out(ses.system, ses.system_hello, "DBUS_SYSTEM_BUS_ADDRESS");
+    leave_out(ses.session, ses.session_hello, "DBUS_SESSION_BUS_ADDRESS");
 }
 
 // A bus that has gone says nothing more: what it said holds no more.
-static void drop(DBusConnection *&bus) {
+static void drop_if_gone(DBusConnection *&bus) {
     if (bus == nullptr || dbus_connection_get_is_connected(bus)) {
         return;
     }
-    dbus_connection_close(bus);
-    dbus_connection_unref(bus);
     if (&bus == &ses.system) {
         ses.locked = false;
         ses.path[0] = '\0';
@@ -455,10 +470,10 @@ static void drop(DBusConnection *&bus) {
             active = false;
         }
     }
-    bus = nullptr;
+    close_bus(bus);
 }
 
-void sessionheard(const pollfd *fds, int count) {
+void session_heard(const pollfd *fds, int count) {
     for (int i = 0; i < count; i++) {
         if (fds[i].revents == 0) {
             continue;
@@ -469,7 +484,7 @@ void sessionheard(const pollfd *fds, int count) {
         flags |= (fds[i].revents & POLLERR) ? DBUS_WATCH_ERROR : 0;
         flags |= (fds[i].revents & POLLHUP) ? DBUS_WATCH_HANGUP : 0;
         // handling one watch may remove others: each is looked up afresh
-        for (int w = 0; w < ses.watchcount; w++) {
+        for (int w = 0; w < ses.watch_count; w++) {
             DBusWatch *const watch = ses.watches[w];
             if (dbus_watch_get_enabled(watch) && dbus_watch_get_unix_fd(watch) == fds[i].fd) {
                 dbus_watch_handle(watch, flags & (dbus_watch_get_flags(watch) | DBUS_WATCH_ERROR |
@@ -483,20 +498,20 @@ void sessionheard(const pollfd *fds, int count) {
             }
         }
     }
-    drop(ses.system);
-    drop(ses.session);
+    drop_if_gone(ses.system);
+    drop_if_gone(ses.session);
 }
 
-void sessionpoll() {
+void session_poll() {
     pollfd fds[SESSION_FDS];
-    const int count = sessionfds(fds);
+    const int count = session_fds(fds);
     if (count > 0) {
         poll(fds, count, 0);
     }
-    sessionheard(fds, count);
+    session_heard(fds, count);
 }
 
-bool sessionlocked() {
+bool session_locked() {
     bool active = false;
     for (const bool saver : ses.active) {
         active |= saver;
@@ -504,11 +519,10 @@ bool sessionlocked() {
     return ses.locked || active;
 }
 
-void sessionclose() {
-    for (DBusConnection *bus : {ses.system, ses.session}) {
-        if (bus != nullptr) {
-            dbus_connection_close(bus);
-            dbus_connection_unref(bus);
+void session_close() {
+    for (DBusConnection **bus : {&ses.system, &ses.session}) {
+        if (*bus != nullptr) {
+            close_bus(*bus);
         }
     }
     ses = {};

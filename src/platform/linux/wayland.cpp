@@ -20,9 +20,7 @@
 #include <chrono>
 #include <cstdarg>
 
-#include "desktop/systems.h"
-
-using Clock = std::chrono::steady_clock;
+#include "platform/linux/desktop.h"
 
 // A compositor that shows the window answers within a refresh or two, and
 // one that refreshes 4 times a second within this; a few more frames still
@@ -49,10 +47,10 @@ static struct {
 // libwayland-client writes complaints of its own to standard error as SDL
 // looks for a compositor (no runtime folder, none listening) and when the
 // connection breaks; the show says its one line about each.
-static void hush(const char *, va_list) {}
+static void drop_log(const char *, va_list) {}
 
-void waylandhush() {
-    wl_log_set_handler_client(hush);
+void wayland_hush() {
+    wl_log_set_handler_client(drop_log);
 }
 
 // Connects as SDL will and waits for the compositor to answer one round
@@ -63,7 +61,7 @@ static void answered(void *data, wl_callback *, uint32_t) {
 }
 static const wl_callback_listener ANSWER_LISTENER = {answered};
 
-bool waylandopen() {
+bool wayland_open() {
     wl_display *const display = wl_display_connect(nullptr);
     if (display == nullptr) {
         return true;
@@ -75,10 +73,8 @@ bool waylandopen() {
     bool late = false;
     while (!done) {
         wl_display_flush(display);
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         pollfd connection = {wl_display_get_fd(display), POLLIN, 0};
-        late = left.count() <= 0 || poll(&connection, 1, static_cast<int>(left.count())) == 0;
+        late = poll_until(&connection, 1, deadline) == 0;
         if (late || wl_display_dispatch(display) < 0) {
             break;
         }
@@ -88,13 +84,13 @@ bool waylandopen() {
     return !late;
 }
 
-static void framedone(void *, wl_callback *callback, uint32_t) {
+static void frame_done(void *, wl_callback *callback, uint32_t) {
     wl_callback_destroy(callback);
     way.callback = nullptr;
 }
-static const wl_callback_listener FRAME_LISTENER = {framedone};
+static const wl_callback_listener FRAME_LISTENER = {frame_done};
 
-void waylandwatch(wl_display *display, wl_surface *surface, xdg_toplevel *toplevel) {
+void wayland_watch(wl_display *display, wl_surface *surface, xdg_toplevel *toplevel) {
     way.display = display;
     way.toplevel = reinterpret_cast<wl_proxy *>(toplevel);
     way.queue = wl_display_create_queue(display);
@@ -114,7 +110,7 @@ void waylandwatch(wl_display *display, wl_surface *surface, xdg_toplevel *toplev
 // what arrives on the connection within `ms`, or until one of `others`
 // (polled with it, in fds before it) has something. Whatever else it reads
 // stays queued for SDL.
-static void hear(int ms, pollfd *fds, int others) {
+static void take_in(int ms, pollfd *fds, int others) {
     if (wl_display_prepare_read_queue(way.display, way.queue) != 0) {
         wl_display_dispatch_queue_pending(way.display, way.queue);
         return;
@@ -131,16 +127,16 @@ static void hear(int ms, pollfd *fds, int others) {
 }
 
 // Takes in, without waiting, what has come for the queue.
-static void hearnow() {
+static void take_in_now() {
     pollfd connection;
-    hear(0, &connection, 0);
+    take_in(0, &connection, 0);
 }
 
-void waylandpoll() {
+void wayland_poll() {
     if (way.surface == nullptr) {
         return;
     }
-    hearnow();
+    take_in_now();
     if (way.callback == nullptr) {
         way.callback = wl_surface_frame(way.surface);
         wl_callback_add_listener(way.callback, &FRAME_LISTENER, nullptr);
@@ -148,11 +144,11 @@ void waylandpoll() {
     }
 }
 
-bool waylandhidden() {
+bool wayland_hidden() {
     if (way.callback == nullptr) {
         return false;
     }
-    hearnow();
+    take_in_now();
     if (way.callback == nullptr) {
         return false;
     }
@@ -167,7 +163,7 @@ bool waylandhidden() {
 // The size SDL pinned goes first (the commit makes it count), then full
 // screen is left and taken again in one go: sway takes a second request
 // for full screen alone as nothing to do.
-void waylandfullscreen() {
+void wayland_refill() {
     if (way.toplevel == nullptr || way.surface == nullptr) {
         return;
     }
@@ -182,19 +178,19 @@ void waylandfullscreen() {
     wl_display_flush(way.display);
 }
 
-bool waylandwait(int ms, pollfd *fds, int buses) {
+bool wayland_wait(int ms, pollfd *fds, int buses) {
     if (way.surface == nullptr) {
         return false;
     }
-    hear(ms, fds, buses);
+    take_in(ms, fds, buses);
     return true;
 }
 
-int waylandlost() {
+int wayland_lost() {
     return way.display == nullptr ? 0 : wl_display_get_error(way.display);
 }
 
-void waylandclose() {
+void wayland_close() {
     if (way.callback != nullptr) {
         wl_callback_destroy(way.callback);
     }

@@ -3,11 +3,20 @@
 // loaded, never a new one: so the calls reach the very SDL that made the
 // window. SDL 2's headers cannot share a file with SDL 1.2's, and the
 // little of its interface used here is declared here, as its ABI fixes it.
-#include "app/sdl2.h"
+#include "platform/sdl2/sdl2.h"
 
 #include <cstdint>
 
-#include "app/os.h"
+// A full-screen show needs no decorations: where the compositor leaves
+// them to the client, SDL 2 turns to libdecor, which with no plugin
+// installed never shows the window, and SDL_SetVideoMode waits for it
+// forever. Where the show holds off the screen saver, a desktop names who
+// holds it and why.
+static const char *const HINTS[][2] = {
+    {"SDL_VIDEO_WAYLAND_ALLOW_LIBDECOR", "0"},
+    {"SDL_APP_NAME", "cubebloom"},
+    {"SDL_SCREENSAVER_INHIBIT_ACTIVITY_NAME", "Showing an animation"},
+};
 
 // SDL_SysWMinfo: the version the caller was built for, the window system,
 // then a union padded to 64 bytes. SDL 2 fills in the Wayland part as far
@@ -47,20 +56,26 @@ using GetWindowDisplayIndex = int(void *);
 using GetDisplayBounds = int(int, Rect *);
 
 template <typename Function>
-static Function *sdl2function(const char *name) {
-    return reinterpret_cast<Function *>(ossdl2(name));
+static Function *sdl2_function(const char *name) {
+    return reinterpret_cast<Function *>(sdl2_symbol(name));
+}
+
+void sdl2_hints() {
+    for (const auto &hint : HINTS) {
+        sdl2_set_default(hint[0], hint[1]);
+    }
 }
 
 // The window sdl12-compat made, which holds the GL context; null where
 // there is none to be had.
-static void *sdl2window() {
-    static auto *const current = sdl2function<GetCurrentWindow>("SDL_GL_GetCurrentWindow");
+static void *sdl2_window() {
+    static auto *const current = sdl2_function<GetCurrentWindow>("SDL_GL_GetCurrentWindow");
     return current == nullptr ? nullptr : current();
 }
 
-bool sdl2wayland(wl_display *&display, wl_surface *&surface, xdg_toplevel *&toplevel) {
-    auto *const wminfo = sdl2function<GetWindowWMInfo>("SDL_GetWindowWMInfo");
-    void *const window = sdl2window();
+bool sdl2_wayland(wl_display *&display, wl_surface *&surface, xdg_toplevel *&toplevel) {
+    auto *const wminfo = sdl2_function<GetWindowWMInfo>("SDL_GetWindowWMInfo");
+    void *const window = sdl2_window();
     if (window == nullptr || wminfo == nullptr) {
         return false;
     }
@@ -76,24 +91,24 @@ bool sdl2wayland(wl_display *&display, wl_surface *&surface, xdg_toplevel *&topl
     return true;
 }
 
-static uint32_t sdl2flags(void *window) {
-    static auto *const flags = sdl2function<GetWindowFlags>("SDL_GetWindowFlags");
+static uint32_t sdl2_flags(void *window) {
+    static auto *const flags = sdl2_function<GetWindowFlags>("SDL_GetWindowFlags");
     return flags == nullptr ? WINDOW_FULLSCREEN : flags(window);
 }
 
-bool sdl2fullscreen() {
-    void *const window = sdl2window();
-    return window == nullptr || (sdl2flags(window) & WINDOW_FULLSCREEN) != 0;
+bool sdl2_fullscreen() {
+    void *const window = sdl2_window();
+    return window == nullptr || (sdl2_flags(window) & WINDOW_FULLSCREEN) != 0;
 }
 
 // Asked once a pass while it matters: the functions are looked up once.
-bool sdl2undersized() {
-    static auto *const size = sdl2function<GetWindowSize>("SDL_GetWindowSize");
-    static auto *const index = sdl2function<GetWindowDisplayIndex>("SDL_GetWindowDisplayIndex");
-    static auto *const bounds = sdl2function<GetDisplayBounds>("SDL_GetDisplayBounds");
-    void *const window = sdl2window();
+bool sdl2_short_of_display() {
+    static auto *const size = sdl2_function<GetWindowSize>("SDL_GetWindowSize");
+    static auto *const index = sdl2_function<GetWindowDisplayIndex>("SDL_GetWindowDisplayIndex");
+    static auto *const bounds = sdl2_function<GetDisplayBounds>("SDL_GetDisplayBounds");
+    void *const window = sdl2_window();
     if (window == nullptr || size == nullptr || index == nullptr || bounds == nullptr ||
-        (sdl2flags(window) & WINDOW_FULLSCREEN) == 0) {
+        (sdl2_flags(window) & WINDOW_FULLSCREEN) == 0) {
         return false;
     }
     int width = 0;
@@ -107,11 +122,11 @@ bool sdl2undersized() {
 // and with the pointer hidden as well it turns on SDL 2's relative mouse
 // mode, which grabs it too whenever the window has the focus. Both are let
 // go; the pointer stays hidden.
-void sdl2letgo() {
-    static auto *const relative = sdl2function<int(int)>("SDL_SetRelativeMouseMode");
-    static auto *const grab = sdl2function<void(void *, int)>("SDL_SetWindowGrab");
-    static auto *const cursor = sdl2function<int(int)>("SDL_ShowCursor");
-    void *const window = sdl2window();
+void sdl2_let_go() {
+    static auto *const relative = sdl2_function<int(int)>("SDL_SetRelativeMouseMode");
+    static auto *const grab = sdl2_function<void(void *, int)>("SDL_SetWindowGrab");
+    static auto *const cursor = sdl2_function<int(int)>("SDL_ShowCursor");
+    void *const window = sdl2_window();
     if (relative != nullptr) {
         relative(0);
     }
@@ -123,9 +138,9 @@ void sdl2letgo() {
     }
 }
 
-void sdl2screensaver(bool allowed) {
+void sdl2_screensaver(bool allowed) {
     auto *const call =
-        sdl2function<void()>(allowed ? "SDL_EnableScreenSaver" : "SDL_DisableScreenSaver");
+        sdl2_function<void()>(allowed ? "SDL_EnableScreenSaver" : "SDL_DisableScreenSaver");
     if (call != nullptr) {
         call();
     }

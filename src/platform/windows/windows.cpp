@@ -1,0 +1,129 @@
+// SPDX-License-Identifier: MIT
+// The loop's contract on Windows. SDL tells of all the show needs to know
+// there: nobody can see it while it is minimised (SDL says it is not
+// active), and SDL hands the screen saver and display sleep back
+// (SetThreadExecutionState) when the show lets them go. The sleep of an
+// unseen show wakes as soon as a message comes for its window. Quit
+// signals come through the C library; failures go to standard error where
+// there is one, or else to a message box.
+#include <windows.h>
+
+#include <SDL.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/platform.h"
+#include "platform/sdl2/sdl2.h"
+
+static const char *const TITLE = "cubebloom";
+
+// The program imports this one function of SDL 2 itself. sdl12-compat
+// loads SDL2.dll as it is loaded, and where SDL2.dll is missing it says so
+// in words that do not name it; Windows' loader, which looks for every DLL
+// the program names before any of them runs, names the file. The function
+// also tells which module is SDL 2.
+extern "C" __declspec(dllimport) int SDL_GetNumVideoDrivers(void);
+
+// As on Linux: a quit signal ends the show at once until it runs, and then
+// asks it to end; one that is ignored or handled already is left so.
+static const int QUIT_SIGNALS[] = {SIGTERM, SIGINT};
+static volatile sig_atomic_t running, signalled;
+
+void *sdl2_symbol(const char *name) {
+    static HMODULE library = nullptr;
+    if (library == nullptr) {
+        GetModuleHandleExA(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCSTR>(&SDL_GetNumVideoDrivers), &library);
+    }
+    return library == nullptr ? nullptr : reinterpret_cast<void *>(GetProcAddress(library, name));
+}
+
+void sdl2_set_default(const char *name, const char *value) {
+    if (getenv(name) == nullptr) {
+        _putenv_s(name, value);
+    }
+}
+
+static void on_signal(int number) {
+    if (running) {
+        signalled = 1;
+        return;
+    }
+    signal(number, SIG_DFL);
+    raise(number);
+}
+
+bool platform_open() {
+    for (const int number : QUIT_SIGNALS) {
+        void (*const previous)(int) = signal(number, on_signal);
+        if (previous != SIG_DFL) {
+            signal(number, previous);
+        }
+    }
+    sdl2_hints();
+    return true;
+}
+
+bool platform_retry(int) {
+    return false;
+}
+
+void platform_watch() {
+    sdl2_let_go();
+    running = 1;
+}
+
+bool platform_quitting() {
+    return signalled != 0;
+}
+
+bool platform_lost() {
+    return false;
+}
+
+void platform_pass() {}
+
+bool platform_seen() {
+    return (SDL_GetAppState() & SDL_APPACTIVE) != 0;
+}
+
+bool platform_wait(int ms) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms), QS_ALLINPUT);
+    return true;
+}
+
+bool platform_release() {
+    sdl2_screensaver(true);
+    return true;
+}
+
+void platform_hold() {
+    sdl2_screensaver(false);
+}
+
+// A program of the GUI subsystem has standard error only where it was
+// redirected (cubebloom.exe 2> file), or where it takes its parent's
+// console; started from Explorer it has neither, and the line is shown in
+// a box before the program ends.
+static bool attached() {
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (error != nullptr && error != INVALID_HANDLE_VALUE &&
+        GetFileType(error) != FILE_TYPE_UNKNOWN) {
+        return true;
+    }
+    return AttachConsole(ATTACH_PARENT_PROCESS) && freopen("CONOUT$", "w", stderr) != nullptr;
+}
+
+void platform_report(const char *line) {
+    if (attached()) {
+        fputs(line, stderr);
+        fflush(stderr);
+    } else {
+        MessageBoxA(nullptr, line, TITLE, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+    }
+}
+
+void platform_close() {}
