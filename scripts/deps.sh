@@ -32,11 +32,29 @@ need() {  # need PACKAGE...
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing missing packages: ${missing[*]}" >&2
-    local sudo=
+    aptget update -qq
+    aptget install -y -qq --no-install-recommends "${missing[@]}" >&2
+}
+
+# aptget ARG...: apt-get as root. Another apt or dpkg at work holds a lock
+# that apt-get fails on at once: it is waited for, up to APT_WAIT seconds.
+APT_WAIT=300
+aptget() {
+    local sudo= end=$((SECONDS + APT_WAIT)) err status
     [ "$(id -u)" -eq 0 ] || sudo=sudo
-    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >&2
+    err=$(mktemp)
+    while :; do
+        status=0
+        $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout="$APT_WAIT" "$@" \
+            2>"$err" || status=$?
+        [ "$status" -ne 0 ] && [ "$SECONDS" -lt "$end" ] &&
+            grep -qE "Could not get lock|Unable to (lock|acquire)" "$err" || break
+        echo "Waiting for another apt to finish" >&2
+        sleep 5
+    done
+    cat "$err" >&2
+    rm -f "$err"
+    return "$status"
 }
 
 buildrelease() {  # build/release/cubebloom, without tests

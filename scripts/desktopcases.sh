@@ -17,8 +17,8 @@ TOP=$1
 shift
 DESKTOPS=(openbox xfwm4 sway weston gnome gnome-locked kwin-locked)
 [ $# -eq 0 ] || DESKTOPS=("$@")
-. "$(dirname "$0")/xsession.sh"
-. "$(dirname "$0")/wlsession.sh"
+. "$(dirname "$0")/../tests/xsession.sh"
+. "$(dirname "$0")/../tests/wlsession.sh"
 trap 'cleanup; for pid in $(pgrep -s $$); do [ "$pid" = $$ ] || kill -9 "$pid" 2>/dev/null; done' EXIT
 export XDG_CACHE_HOME=$TOP/cache HOME=$TOP/home
 mkdir -p "$XDG_CACHE_HOME" "$HOME"
@@ -233,7 +233,6 @@ start_kwin() {
 
 # ---- one case -------------------------------------------------------------
 percent() { awk -v t="$1" -v hz="$TICKS" -v s="$SAMPLE" 'BEGIN {printf "%.1f", 100 * t / hz / s}'; }
-stopped() { [[ "$(procstat "$APP_PID" 1)" == [Tt] ]] || gone; }
 drew() { [ "$(frames)" -gt "$1" ]; }
 managed() { xprop -id "$(appwindow)" WM_STATE 2>/dev/null | grep -q Normal; }  # a window manager shows it
 
@@ -321,8 +320,8 @@ runcase() {
         return 1
     fi
     program CUBEBLOOM_STOP_AT=1 "${driverenv[@]}"
-    waitfor 60 stopped
-    if ! alive || ! stopped; then
+    waitfor 60 stoppedorgone
+    if ! alive || ! stoppedorgone; then
         alive && kill -9 "$APP_PID"
         appwait 5
         # weston 16 on unstable has been seen to drop its XWayland's connection
@@ -340,12 +339,12 @@ runcase() {
     [ -z "${DISPLAY:-}" ] || ! appwindow >/dev/null || DRIVER=x11
     LASTDRIVER=$DRIVER
     sleep 0.5  # the compositor shows the stopped frame
-    if take shot "$LOGS/first.png"; then first=$(whitebox "$LOGS/first.png"); fi
+    if take shot "$LOGS/first.png"; then first=$(box "$LOGS/first.png" white); fi
     kill -CONT "$APP_PID"
     sleep 2
     # The frame is measured on the running show: a stopped one answers no
     # window manager, and some keep their panels above it until it does.
-    if take shot "$LOGS/seen.png"; then rect=$(whitebox "$LOGS/seen.png"); fi
+    if take shot "$LOGS/seen.png"; then rect=$(box "$LOGS/seen.png" white); fi
     usage seen shown
     for k in 2 3; do
         if take key "$k"; then
@@ -358,7 +357,7 @@ runcase() {
     if take hide; then
         sleep 1
         [ "$DRIVER" != x11 ] || xstate >"$LOGS/hidden.x11"
-        take shot "$LOGS/hidden.png" && [ "$(whitebox "$LOGS/hidden.png")" = "$rect" ] &&
+        take shot "$LOGS/hidden.png" && [ "$(box "$LOGS/hidden.png" white)" = "$rect" ] &&
             kept="not hidden: the desktop still showed it"
         usage unseen drawn
         heard "$events0" "$trace0" >"$LOGS/heard"

@@ -14,8 +14,12 @@
 set -eu -o pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-DESKTOP_PACKAGES="sway xwayland grim libxkbcommon-dev weston gnome-shell xfwm4 openbox dbus dbus-daemon python3-dbus python3-gi kwin-wayland libkscreenlocker5 qtwayland5
+DESKTOP_PACKAGES="sway xwayland grim libxkbcommon-dev weston gnome-shell xfwm4 openbox dbus dbus-daemon python3-dbus python3-gi kwin-wayland
     libglib2.0-bin x11-utils xdotool xvfb xauth imagemagick libxfixes-dev gcc"
+# KWin's lock screen: Plasma 5's on Debian 12; Plasma 6's from 13 on, whose
+# greeter also needs the layer shell and Plasma's QML modules. Each
+# release gets those of its index.
+LOCKER_PACKAGES="libkscreenlocker5 qtwayland5 | libkscreenlocker6 qt6-wayland layer-shell-qt plasma-workspace"
 need debootstrap git bsdextrautils
 . scripts/chroot.sh
 host=$(. /etc/os-release && echo "$VERSION_CODENAME")
@@ -27,7 +31,9 @@ git archive -o "$top/cubebloom.tar" HEAD
 
 # The program and the test tools, built from the current commit as root
 # in STAGE/src (world-readable), with the packages the cases need.
-BUILD='cd "$STAGE/src" && . scripts/deps.sh && need $BUILD_PACKAGES $DESKTOP_PACKAGES && buildrelease &&
+BUILD='cd "$STAGE/src" && . scripts/deps.sh && aptget update -qq &&
+    locker=${LOCKER_PACKAGES%%|*} && { apt-cache show libkscreenlocker5 >/dev/null 2>&1 || locker=${LOCKER_PACKAGES#*|}; } &&
+    need $BUILD_PACKAGES $DESKTOP_PACKAGES $locker && buildrelease &&
     cc -O2 -shared -fPIC $(sdl-config --cflags) -o build/libxhook.so tests/tools/xhook.c -ldl &&
     cc -O2 -o build/xprobe tests/tools/xprobe.c -lX11 -lXfixes -lXss &&
     wayland-scanner client-header tests/tools/virtual-keyboard.xml build/virtual-keyboard-client.h &&
@@ -49,7 +55,7 @@ trap undo EXIT
 # ROOT, staged in STAGE (a path inside ROOT); its rows in RELEASE.rows
 desktops() {
     local release=$1 root=$2 stage=$3 env
-    env="STAGE=$stage DESKTOP_PACKAGES='$DESKTOP_PACKAGES' DEBIAN_FRONTEND=noninteractive"
+    env="STAGE=$stage DESKTOP_PACKAGES='$DESKTOP_PACKAGES' LOCKER_PACKAGES='$LOCKER_PACKAGES' DEBIAN_FRONTEND=noninteractive"
     mkdir -p "$root$stage/src" "$root$stage/cases"
     tar -x -C "$root$stage/src" -f "$top/cubebloom.tar"
     echo "== $release: packages, then the build" >&2

@@ -12,7 +12,7 @@ cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON >/dev/nul
 cmake --build build/test -j "$(nproc)" --target cubebloom framehook >/dev/null
 CUBEBLOOM=$PWD/build/test/cubebloom
 FRAMEHOOK=$PWD/build/test/libframehook.so
-. scripts/xsession.sh
+. tests/xsession.sh
 xstart 1024x768x24
 
 measure() {  # measure NAME ENV...: run until the hook has timed its window

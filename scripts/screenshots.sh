@@ -11,7 +11,7 @@ CUBEBLOOM=$1
 out=$2
 shift 2
 waits=("${@:-3}")
-. "$(dirname "$0")/xsession.sh"
+. "$(dirname "$0")/../tests/xsession.sh"
 mkdir -p "$out"
 xstart 1024x768x24
 appstart || { cat "$WORK/app.err" >&2; exit 1; }

@@ -13,7 +13,7 @@ minutes=${1:-3}
 need $WINDOW_PACKAGES
 buildrelease
 CUBEBLOOM=$PWD/build/release/cubebloom
-. scripts/xsession.sh
+. tests/xsession.sh
 xstart 1024x768x24
 appstart
 rss() { awk '/^VmRSS/ {print $2}' "/proc/$APP_PID/status"; }

@@ -7,7 +7,7 @@
 # what it needs that is missing, builds SDL 2 from Debian's source package
 # and sdl12-compat from its upstream repository, each at one pinned
 # version, builds the program and its unit tests with mingw-w64, runs the
-# tests and the real program under wine (tests/windows/windows_test.sh),
+# tests and the real program under wine (tests/platform/windows/windows_test.sh),
 # and builds it all again under another umask and path, which must give
 # the same zip to the bit.
 #   scripts/windows.sh [--sdl12-compat SOURCE]
@@ -155,8 +155,8 @@ rm -rf "$WINEPREFIX" && wineboot -i >"$TOP/wineboot.log" 2>&1
 ctest --test-dir "$TOP/build/cubebloom" --output-on-failure -j 2
 say "the zip and the program, under wine"
 cc -O2 -o "$TOP/xprobe" tests/tools/xprobe.c -lX11 -lXfixes -lXss
-x86_64-w64-mingw32-gcc-posix -O2 -o "$TOP/showwindow.exe" tests/windows/showwindow.c
-KEEP_LOGS=$TOP/logs bash tests/windows/windows_test.sh "$ZIP" "$TOP/build/cubebloom/cubebloom.map" \
+x86_64-w64-mingw32-gcc-posix -O2 -o "$TOP/showwindow.exe" tests/platform/windows/showwindow.c
+KEEP_LOGS=$TOP/logs bash tests/platform/windows/windows_test.sh "$ZIP" "$TOP/build/cubebloom/cubebloom.map" \
     "$TOP/xprobe" "$TOP/showwindow.exe"
 say "built again under another umask and path"
 (umask 077 && buildzip "$TOP/again") >"$TOP/again.log" 2>&1 || { tail -n 30 "$TOP/again.log" >&2; exit 1; }

@@ -15,7 +15,7 @@ ROUNDS=${1:-3}
 ZIP=$(ls build/windows/cubebloom-*-windows-x86_64.zip)
 CUBEBLOOM=$PWD/build/test/cubebloom
 XHOOK=$PWD/build/test/tests/libxhook.so
-. scripts/xsession.sh
+. tests/xsession.sh
 unzip -q -d "$WORK" "$ZIP"
 EXE=$(ls "$WORK"/*/cubebloom.exe)
 export WINEPREFIX=$WORK/wine

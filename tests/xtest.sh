@@ -4,7 +4,7 @@
 # tries, calls check for each thing that must hold there, and ends with
 # finish, whose status is the test's. Each case keeps its own logs; a
 # failed check shows them, and finish keeps them in KEEP_LOGS, if set.
-. "$(dirname "${BASH_SOURCE[0]}")/../scripts/xsession.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/xsession.sh"
 FAILURES=0
 
 newcase() {  # newcase NAME: the logs from here on go to a folder of this case's own
@@ -42,8 +42,6 @@ finish() {
     [ "$FAILURES" -eq 0 ]
 }
 
-stoppedorgone() { [[ "$(procstat "$APP_PID" 1)" == [Tt] ]] || gone; }
-
 # stopat FRAME [ENV=VALUE...]: start the program and let the preloaded hook
 # stop it right after it swaps that frame
 stopat() {
@@ -60,11 +58,6 @@ firstframe() {
     xclient import -window root -depth 8 "$LOGS/$1.png" || stepfail "the screenshot of the first frame"
 }
 
-# bbox NAME: the rectangle the non-black pixels of LOGS/NAME.png cover, WxH+X+Y
-bbox() {
-    convert "$LOGS/$1.png" -bordercolor black -border 1 -trim \
-        -format '%wx%h+%[fx:page.x-1]+%[fx:page.y-1]' info:
-}
 
 # lockable: a screen locker could take the pointer and the keyboard
 lockable() { xclient "$XPROBE" grab >"$LOGS/grab.out" || stepfail "$(cat "$LOGS/grab.out")"; }
@@ -84,8 +77,8 @@ oneline() {
 
 # framebecomes FRAME: within 10 s a screenshot's non-black pixels cover
 # exactly FRAME (WxH+X+Y), and nothing beside it
-frameis() { xclient import -window root -depth 8 "$LOGS/frame.png" && [ "$(bbox frame)" = "$1" ]; }
-framebecomes() { waitfor 10 frameis "$1" || stepfail "the frame is $(bbox frame), not $1"; }
+frameis() { xclient import -window root -depth 8 "$LOGS/frame.png" && [ "$(box "$LOGS/frame.png")" = "$1" ]; }
+framebecomes() { waitfor 10 frameis "$1" || stepfail "the frame is $(box "$LOGS/frame.png"), not $1"; }
 
 # onlycubes FILE: no pixel but white, black and the cubes' red, each within
 # a small tolerance (a shot may lack any of them)
@@ -115,6 +108,18 @@ asleep() {
 draws() { local count; count=$(frames) && sleep 0.5 && [ "$(frames)" -gt "$count" ]; }
 sleeps() { waitfor 60 asleep || stepfail "still awake: $DREW frames, $TICKS clock ticks in its last 2 s"; }
 wakes() { waitfor 60 draws || stepfail "no frame in 60 s (frames so far: $(frames))"; }
+
+# The X server's screen saver is on, or off; saverstays on|off SECONDS:
+# it stays so that long
+saveron() { xclient "$XPROBE" saver; }
+saveroff() { xclient "$XPROBE" saver; [ $? = 1 ]; }
+saverstays() {
+    local end=$(($(now) + $2 * 1000000))
+    while [ "$(now)" -lt "$end" ]; do
+        "saver$1" || { stepfail "the saver did not stay $1"; return 1; }
+        sleep 0.2
+    done
+}
 
 SOURCE=$(realpath "$(dirname "${BASH_SOURCE[0]}")/..")
 

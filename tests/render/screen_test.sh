@@ -29,7 +29,7 @@ check "ends with status 0 on a 16-bit screen" test "$STATUS" = 0
 # firstshows NAME FRAME: the white first frame is all that is not black
 firstshows() {
     local size=${2%%+*} seen
-    seen="$(bbox "$1") $(colours "$LOGS/$1.png" | awk '$2 == 255 {print $1}')"
+    seen="$(box "$LOGS/$1.png") $(colours "$LOGS/$1.png" | awk '$2 == 255 {print $1}')"
     [ "$seen" = "$2 $((${size%x*} * ${size#*x}))" ] || stepfail "frame and white pixels: $seen"
 }
 

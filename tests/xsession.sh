@@ -4,11 +4,14 @@
 # in it, screenshots and their colours. Source it, then call xstart
 # [WxHxD]. Needs CUBEBLOOM (the program). Every wait is bounded by a
 # deadline in seconds; logs go to the folder LOGS names. Everything started
-# here is stopped on exit.
+# here is stopped on exit, down to what its helpers started in turn (a
+# session bus and its accessibility daemons outlive a dbus-run-session
+# that is ended): each process started here carries CUBEBLOOM_WORK.
 
 set -u
 WORK=$(mktemp -d)
 LOGS=$WORK
+export CUBEBLOOM_WORK=$WORK
 export XDG_RUNTIME_DIR=$WORK/run
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 SERVER_PIDS=()  # the X servers, outermost first
@@ -25,9 +28,21 @@ xstop() {  # ends the window managers, then the X servers, innermost first
     SERVER_PIDS=() HELPER_PIDS=()
 }
 
+# marked NAME=VALUE: the processes whose environment holds NAME=VALUE
+marked() { grep -lsxz -F "$1" /proc/[0-9]*/environ | cut -d/ -f3; }
+
+# sweep: ends whatever still carries this script's mark, but the script
+sweep() {
+    local pid
+    for pid in $(marked "CUBEBLOOM_WORK=$WORK"); do
+        [ "$pid" = $$ ] || [ "$pid" = "$BASHPID" ] || kill -9 "$pid" 2>/dev/null
+    done
+}
+
 cleanup() {
     alive && kill -9 "$APP_PID" 2>/dev/null
     xstop
+    sweep
     wait 2>/dev/null
     rm -rf "$WORK"
 }
@@ -126,6 +141,8 @@ xstart() {  # xstart [WxHxD]: a fresh Xvfb, in place of every server and helper 
 }
 
 gone() { ! alive; }
+# the program has stopped (the frame hook's SIGSTOP), or ended
+stoppedorgone() { [[ "$(procstat "$APP_PID" 1)" == [Tt] ]] || gone; }
 appshows() { appwindow >/dev/null; }  # its window is there; a Wayland test says so its own way
 windoworgone() { appshows || gone; }
 
@@ -179,9 +196,12 @@ wavein() {
         near 0 0 0 0 <"$histogram" && near 180 25 25 8 <"$histogram"
 }
 
-# whitebox FILE: the rectangle the white pixels of FILE cover, WxH+X+Y
-whitebox() {
-    convert "$1" -fuzz 2% -fill black +opaque white -bordercolor black -border 1 -trim \
+# box FILE [white]: the rectangle the non-black pixels of FILE cover, or
+# with white its white ones (within 2 %), WxH+X+Y
+box() {
+    local only=()
+    [ $# -lt 2 ] || only=(-fuzz 2% -fill black +opaque white)
+    convert "$1" "${only[@]}" -bordercolor black -border 1 -trim \
         -format '%wx%h+%[fx:page.x-1]+%[fx:page.y-1]' info: 2>/dev/null
 }
 

@@ -6,8 +6,8 @@
 # again once back, and still ends on the close request or SIGTERM. A
 # window that took full screen over it and went leaves it full screen. A
 # compositor killed under it, or stopped as it starts, is a failure.
-. "$(dirname "$0")/../xtest.sh"
-. "$(dirname "$0")/../../scripts/wlsession.sh"
+. "$(dirname "$0")/../../xtest.sh"
+. "$(dirname "$0")/../../wlsession.sh"
 
 FRAME=1440x1080+240+0  # the 4:3 frame, centred on a 1920x1080 output
 
@@ -21,7 +21,7 @@ appshows() { swayhas "[pid=$APP_PID]"; }
 # wlstart [ENV=VALUE...]: start the program, counted and its events logged
 wlstart() { appstart LD_PRELOAD="$XHOOK" CUBEBLOOM_FRAMES="$LOGS/frames" CUBEBLOOM_EVENTS="$LOGS/events" "$@"; }
 
-whiteframe() { swayshot "$LOGS/frame.png" && [ "$(whitebox "$LOGS/frame.png")" = "$FRAME" ]; }
+whiteframe() { swayshot "$LOGS/frame.png" && [ "$(box "$LOGS/frame.png" white)" = "$FRAME" ]; }
 took() { waitfor 10 grep -qs "key $1\$" "$LOGS/events"; }  # took KEY: the program took that key
 hide() { swayask -q workspace number 9; }
 show() { swayask -q workspace number 1; }
@@ -33,7 +33,7 @@ check "sway runs headless" swaystart 1920x1080 || { finish; exit; }
 check "starts in the session" wlstart &&
     check "it went native" native &&
     check "it fills the 4:3 frame $FRAME" eval 'waitfor 30 whiteframe ||
-        stepfail "its white covers $(whitebox "$LOGS/frame.png") in 30 s"'
+        stepfail "its white covers $(box "$LOGS/frame.png" white) in 30 s"'
 check "it draws" wakes
 check "keys 2 and 3 reach it" eval 'wlkey 2 && took 2 && wlkey 3 && took 3'
 check "held, a key repeats" eval 'wlkey +1 && sleep 1 && wlkey -1 &&
@@ -68,7 +68,7 @@ check "covered, it sleeps" sleeps
 swayask -q "[app_id=foot] kill"
 check "foot gone, it draws again" wakes
 check "full screen again, the whole frame $FRAME" eval 'waitfor 10 whiteframe ||
-    stepfail "its white covers $(whitebox "$LOGS/frame.png")"'
+    stepfail "its white covers $(box "$LOGS/frame.png" white)"'
 wlkey Escape
 appwait 30
 check "Escape ends it, status 0" test "$STATUS" = 0

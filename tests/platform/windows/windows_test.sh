@@ -11,9 +11,9 @@
 # again. A display without GLX gives its one line on standard error and
 # status 1, and in a message box where there is no standard error (as
 # when it is double-clicked); without SDL2.dll, Windows' loader names it.
-#   tests/windows/windows_test.sh ZIP LINKER-MAP XPROBE SHOWWINDOW-EXE
+#   tests/platform/windows/windows_test.sh ZIP LINKER-MAP XPROBE SHOWWINDOW-EXE
 # Every case starts a fresh wineserver, in a wine prefix of the test's own.
-. "$(dirname "$0")/../xtest.sh"
+. "$(dirname "$0")/../../xtest.sh"
 ZIP=$1 MAP=$2 XPROBE=$3 SHOWWINDOW=$4
 TRIPLET=x86_64-w64-mingw32
 NAME=$(basename "$ZIP" .zip)
@@ -82,7 +82,7 @@ wineshow() {
     alive || { appwait 0; stepfail "it ended before its window showed, status $STATUS"; return 1; }
     showwindow >/dev/null || stepfail "no window in 60 s"
 }
-frameat() { waitfor 30 frameis "$1" 2>/dev/null || stepfail "the frame is $(bbox frame), not $1"; }
+frameat() { waitfor 30 frameis "$1" 2>/dev/null || stepfail "the frame is $(box "$LOGS/frame.png"), not $1"; }
 screenis() { [ "$(xdotool getdisplaygeometry)" = "$1" ] || stepfail "the screen is $(xdotool getdisplaygeometry)"; }
 
 # The rig the show draws from: whichcam, read from its memory, at the

@@ -7,7 +7,7 @@
 # show makes it full screen. The show holds off the screen saver only
 # while it is seen. A display that never answers gets the one-line
 # start-up failure, and SIGTERM still ends the wait.
-. "$(dirname "$0")/../xtest.sh"
+. "$(dirname "$0")/../../xtest.sh"
 
 randr() { xclient xrandr "$@" >>"$LOGS/xrandr.log"; }
 
@@ -91,16 +91,8 @@ done
 # the show holds it off while it is seen, and lets it come on while it is
 # minimised or on another desktop and after it has ended. Restored while
 # the saver is on, nobody sees it until the user is back.
-saveron() { xclient "$XPROBE" saver; }
 saverdue() { waitfor 20 saveron || stepfail "the saver was still off after 20 s"; }
-saveroff() { xclient "$XPROBE" saver; [ $? = 1 ]; }
-staysoff() {  # staysoff SECONDS: the saver, which comes on after 3 s idle, stays off
-    local end=$(($(now) + $1 * 1000000))
-    while [ "$(now)" -lt "$end" ]; do
-        saveroff || { stepfail "the saver came on"; return 1; }
-        sleep 0.2
-    done
-}
+staysoff() { saverstays off "$1"; }  # staysoff SECONDS: the saver, on after 3 s idle, stays off
 newcase screen-saver
 if check "Xorg with the dummy driver and openbox are up, the saver on after 3 s idle" \
     eval 'xorgstart && wmstart && xclient xset s 3 3 -dpms'; then

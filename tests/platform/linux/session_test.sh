@@ -8,7 +8,7 @@
 # bus that has gone, puts it to sleep no more. With no bus, buses with
 # nothing on them, a bus that never answers or services that never
 # answer, it starts and draws as it would without them.
-. "$(dirname "$0")/../xtest.sh"
+. "$(dirname "$0")/../../xtest.sh"
 
 standin() {  # standin NAME SCRIPT ARG...: a stand-in of tests/tools, once it owns its name
     launch "$1" /usr/bin/python3 "$SOURCE/tests/tools/$2" "${@:3}"

@@ -2,15 +2,19 @@
 # SPDX-License-Identifier: MIT
 """Every relative link in README.md and docs/ leads somewhere: to a file
 that is there and, where the link names a heading (#anchor), to a heading
-of that file whose anchor, as the forge makes them, is that one. Prints
-each broken link with its file and line, and exits 1 if there is any.
-  links_test.py SOURCE"""
+of that file whose anchor, as the forge makes them, is that one. Every
+script the pages tell a user to run (a command line that starts with
+scripts/NAME) is there and executable. Prints each fault with its file
+and line, and exits 1 if there is any.
+  pages_test.py SOURCE"""
+import os
 import pathlib
 import re
 import sys
 
 LINK = re.compile(r"!?\[[^\]]*\]\(([^)\s]+)\)")
 HEADING = re.compile(r"^#{1,6}\s+(.*?)\s*#*\s*$")
+COMMAND = re.compile(r"^(?:\s+|\s*\$ )(?:sudo )?(scripts/[\w.-]+)")
 
 
 def prose(text):
@@ -52,15 +56,30 @@ def broken(page, source):
                 yield number, target, "no such heading"
 
 
+def commands(page, source):
+    """The scripts that code lines of the page run, which are not there or
+    not executable."""
+    for number, line in enumerate(page.read_text(encoding="utf-8").splitlines(), 1):
+        match = COMMAND.match(line)
+        if not match:
+            continue
+        script = source / match.group(1)
+        if not script.is_file():
+            yield number, match.group(1), "no such script"
+        elif not os.access(script, os.X_OK):
+            yield number, match.group(1), "not executable"
+
+
 def main():
     source = pathlib.Path(sys.argv[1]).resolve()
     pages = [source / "README.md"] + sorted((source / "docs").glob("*.md"))
     failures = 0
     for page in pages:
-        for number, target, why in broken(page, source):
+        faults = list(broken(page, source)) + list(commands(page, source))
+        for number, target, why in faults:
             print(f"{page.relative_to(source)}:{number}: {target}: {why}")
             failures += 1
-    print(f"{len(pages)} pages, {failures} broken links")
+    print(f"{len(pages)} pages, {failures} broken links or commands")
     return 1 if failures else 0
 
 
