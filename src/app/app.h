@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Application shell: video start-up, the passes of the main loop, input
-// events and shutdown. SDL_main (declared in platform/platform.h, called
+// Application shell: start-up (start.cpp), the passes of the main loop,
+// input events and shutdown (app.cpp). SDL_main (declared in platform/platform.h, called
 // by the platform's process entry) wires show_start and show_pass; a
 // platform whose frames are driven from outside calls them itself.
 #pragma once
@@ -16,6 +16,11 @@ void show_start();
 // draws a frame. False once a quit request has come; the pass that heard
 // it has still stepped and drawn.
 bool show_pass();
+
+// Ends the process with status 1 after one line where the user will see
+// it: "STAGE failed: " and SDL's reason, or with no stage the reason alone
+// (the platform's word on a display lost under the show).
+[[noreturn]] void fail(const char *stage);
 
 // Shuts SDL down and ends the process with returnCode.
 [[noreturn]] void Quit(int returnCode);
