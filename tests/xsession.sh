@@ -35,7 +35,7 @@ marked() { grep -lsxz -F "$1" /proc/[0-9]*/environ | cut -d/ -f3; }
 sweep() {
     local pid
     for pid in $(marked "CUBEBLOOM_WORK=$WORK"); do
-        [ "$pid" = $$ ] || [ "$pid" = "$BASHPID" ] || kill -9 "$pid" 2>/dev/null
+        [ "$pid" = $$ ] || [ "$pid" = "$BASHPID" ] || kill -9 "$pid" 2>/dev/null || :
     done
 }
 
