@@ -2,7 +2,8 @@
 // What the show's loop asks of the platform it runs on, and the one place
 // that says so. The shell (src/app/app.cpp) calls these, in this order;
 // each platform folder answers all of them, one picked by CMake: linux/
-// (X11, Wayland, the session on D-Bus, POSIX) and windows/.
+// (X11, Wayland, the session on D-Bus, POSIX), windows/, and web/ (a
+// browser, which drives the passes itself).
 //
 //   platform_open                 before SDL starts
 //   platform_retry                SDL's video failed to start; ask again?
@@ -24,10 +25,23 @@
 // platform_wait, and platform_open for at most its deadlines.
 #pragma once
 
-// The shell's entry: sets up video and the scene, then runs pass after
-// pass until a quit request, and ends the process. The platform's process
-// entry calls it.
+// ---- the shell, as a platform's process entry calls it ----------------------
+// Sets up video and the scene, then runs pass after pass until a quit
+// request, sleeping between passes while the show is unseen, and ends the
+// process.
 extern "C" int SDL_main(int argc, char **argv);
+
+// Or, where the platform drives the frames itself (the browser): start-up,
+// which ends the process through Quit(1) when a stage fails; then one pass
+// a frame, which drains the events, hears the platform, steps the scene
+// and draws, and is false once a quit request has come.
+void show_start();
+bool show_pass();
+
+// Shuts SDL down and ends the process with returnCode.
+[[noreturn]] void Quit(int returnCode);
+
+// ---- what each platform answers ----------------------------------------------
 
 // Before SDL starts: hints for SDL, the platform's own connections, quit
 // signals that end the process at once until platform_watch. False where

@@ -98,7 +98,7 @@ TEST(Digest, ThousandsOfFramesGiveTheSameSceneOnEveryProcessor) {
 // whether it asks to end the program.
 TEST(Events, KeysSelectRigsOrQuitAndEverythingElseDoesNothing) {
     const struct {
-        Uint8 type;
+        decltype(SDL_Event::type) type;  // 8 bits in SDL 1.2, 32 in the browser's
         SDLKey sym;
         int rig, quits;
     } rows[] = {{SDL_KEYDOWN, SDLK_2, 1, 0},          {SDL_KEYDOWN, SDLK_3, 2, 0},
