@@ -48,6 +48,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# launch NAME COMMAND...: a helper in the background, its output in
+# LOGS/NAME.log, stopped on exit
+launch() {
+    "${@:2}" >"$LOGS/$1.log" 2>&1 &
+    HELPER_PIDS+=($!)
+}
+helperup() { kill -0 "${HELPER_PIDS[-1]}" 2>/dev/null; }  # the helper launched last runs
+stophelper() { kill "${HELPER_PIDS[-1]}" && wait "${HELPER_PIDS[-1]}" 2>/dev/null; }  # ends it
+
 stepfail() {  # stepfail WHAT: say which step of a check failed, and fail
     echo "  failed step: $*"
     return 1

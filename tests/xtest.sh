@@ -135,14 +135,6 @@ ownicon() {
 wmmarked() { xclient xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
 wmupordead() { wmmarked || ! helperup; }
 
-# launch NAME COMMAND...: a helper in the background, its output in
-# LOGS/NAME.log, stopped on exit
-launch() {
-    "${@:2}" >"$LOGS/$1.log" 2>&1 &
-    HELPER_PIDS+=($!)
-}
-helperup() { kill -0 "${HELPER_PIDS[-1]}" 2>/dev/null; }  # the helper launched last runs
-stophelper() { kill "${HELPER_PIDS[-1]}" && wait "${HELPER_PIDS[-1]}" 2>/dev/null; }  # ends it
 
 # busstart VARIABLE: a D-Bus bus of the test's own, up; VARIABLE, exported,
 # holds its address and BUS_PID its daemon

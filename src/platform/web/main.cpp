@@ -7,8 +7,11 @@
 
 #include "platform/platform.h"
 
+// The browser's frame callback holds the program alive, and lets it end
+// once it is given up.
 static void frame() {
     if (!show_pass()) {
+        emscripten_cancel_main_loop();
         Quit(0);
     }
 }
