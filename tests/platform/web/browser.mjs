@@ -39,7 +39,6 @@ const STEPS = {
     // open URL WIDTH HEIGHT: the page, in a window's content of that size
     open: async (page, url, width, height) => {
         await page.setViewport({width: Number(width), height: Number(height)});
-        await page.evaluateOnNewDocument(COUNT_DRAWS);
         await page.goto(url, {waitUntil: 'load'});
     },
     size: (page, width, height) => page.setViewport({width: Number(width), height: Number(height)}),
@@ -72,6 +71,7 @@ async function launch(name, webgl) {
         process.kill(process.pid, 'SIGKILL');
     });
     const [page] = await browser.pages();
+    await page.evaluateOnNewDocument(COUNT_DRAWS);
     return page;
 }
 
