@@ -5,17 +5,17 @@
 # build/web/: index.html, its style sheet and script, and cubebloom.js
 # with the program in it. Open index.html from disk, or put the folder on
 # any static web host. It installs what it needs that is missing.
-# With --check it also runs the unit tests under node, builds it all again
-# in another folder under another umask, which must give the same files
-# to the bit, and drives the page in Chromium and Firefox
-# (tests/platform/web/web_test.sh).
+# With --check it also runs the static checks and the unit tests under
+# node, drives the page in Chromium and Firefox
+# (tests/platform/web/web_test.sh), and builds it all again in another
+# folder under another umask, which must give the same files to the bit.
 #   scripts/web.sh [--check]
 set -eu -o pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
 
 WEB_PACKAGES="cmake make emscripten"
-CHECK_PACKAGES="googletest chromium firefox-esr xvfb xauth imagemagick python3"
+CHECK_PACKAGES="googletest chromium firefox-esr xvfb xauth imagemagick python3 git clang-tidy clang-format"
 PAGE_FILES="index.html page.css page.js"
 TOOLCHAIN=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
 # Debian's emcc finds the JavaScript modules it runs under node there
@@ -72,6 +72,11 @@ if [ -z "$check" ]; then
 fi
 
 webbuild "$TOP" "$OUT" tests
+say "the static checks of the browser's sources"
+sysroot=/usr/share/emscripten/cache/sysroot/include
+bash scripts/lint.sh "$TOP/cubebloom" --extra-arg=--target=wasm32-unknown-emscripten \
+    --extra-arg=-D__EMSCRIPTEN__ --extra-arg=-isystem"$sysroot/c++/v1" --extra-arg=-isystem"$sysroot" \
+    --extra-arg=-isystem"$sysroot/SDL" --extra-arg=-I"$PWD/src" --extra-arg=-I"$TOP/cubebloom/generated"
 say "the unit tests, under node"
 ctest --test-dir "$TOP/cubebloom" --output-on-failure -j 2
 say "the page, in Chromium and Firefox"
