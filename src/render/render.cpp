@@ -10,11 +10,6 @@
 #include "camera/camera.h"
 #include "lattice/lattice.h"
 
-static constexpr double FIELD_OF_VIEW = 105.0;  // vertical, degrees
-static constexpr float ASPECT =
-    static_cast<float>(SCREEN_WIDTH) / static_cast<float>(SCREEN_HEIGHT);
-static constexpr float NEAR_PLANE = 0.1f;
-static constexpr double FAR_PLANE = 15000.0;
 static constexpr Uint32 FRAME_DELAY_MS = 6;
 
 int initGL() {

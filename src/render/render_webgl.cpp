@@ -14,11 +14,6 @@
 #include "lattice/lattice.h"
 #include "render/render.h"
 
-static constexpr double FIELD_OF_VIEW = 105.0;  // vertical, degrees
-static constexpr float ASPECT =
-    static_cast<float>(SCREEN_WIDTH) / static_cast<float>(SCREEN_HEIGHT);
-static constexpr float NEAR_PLANE = 0.1f;
-static constexpr double FAR_PLANE = 15000.0;
 static constexpr double PI = 3.14159265358979323846;
 
 static constexpr int QUAD_TRIANGLE_CORNERS = 6;  // two triangles, corners 0 1 2 and 0 2 3

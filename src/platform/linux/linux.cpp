@@ -19,7 +19,6 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +26,7 @@
 #include "platform/linux/desktop.h"
 #include "platform/platform.h"
 #include "platform/sdl2/sdl2.h"
+#include "platform/signals.h"
 
 static const char *const SDL2_LIBRARY = "libSDL2-2.0.so.0";
 
@@ -50,15 +50,6 @@ static constexpr Uint32 DISPLAY_RETRY_MS = 50;
 // window is full screen once more.
 static constexpr Uint32 REFILL_AFTER_MS = 1000;
 static constexpr int REFILL_TRIES = 3;
-
-// SIGTERM and SIGINT ask a running show to end, as the close request does.
-// Until it runs they end it at once: start-up may wait on a display or a
-// compositor that never answers, and SDL, which would otherwise take them
-// over as it starts, turns them into events that nothing reads before the
-// main loop. SDL leaves a signal that has a handler alone, and one that is
-// ignored (a background job's SIGINT) stays ignored.
-static const int QUIT_SIGNALS[] = {SIGTERM, SIGINT};
-static volatile sig_atomic_t running, signalled;
 
 static struct {
     bool asking;    // there is a compositor to ask
@@ -87,26 +78,6 @@ void sdl2_set_default(const char *name, const char *value) {
     setenv(name, value, 0);
 }
 
-static void on_signal(int number) {
-    if (running) {
-        signalled = 1;
-        return;
-    }
-    signal(number, SIG_DFL);
-    raise(number);
-}
-
-static void catch_signals() {
-    for (const int number : QUIT_SIGNALS) {
-        struct sigaction action = {};
-        sigaction(number, nullptr, &action);
-        if (action.sa_handler == SIG_DFL) {
-            action.sa_handler = on_signal;
-            sigaction(number, &action, nullptr);
-        }
-    }
-}
-
 // True when SDL_VIDEODRIVER names this driver first.
 static bool driver_first(const char *driver) {
     const char *list = getenv("SDL_VIDEODRIVER");
@@ -125,7 +96,7 @@ static const char *wayland_name() {
 // with none. Where Wayland is asked first, X waits until SDL has taken it,
 // so that a session's XWayland is not started for nothing.
 bool platform_open() {
-    catch_signals();
+    signals_catch();
     wayland_hush();
     if (env_value("WAYLAND_DISPLAY") != nullptr && env_value("SDL_VIDEODRIVER") == nullptr) {
         setenv("SDL_VIDEODRIVER", SESSION_DRIVERS, 1);
@@ -168,11 +139,11 @@ void platform_watch() {
         x11_watch(info.info.x11.display, info.info.x11.window);
     }
     sdl2_let_go();
-    running = 1;
+    signals_defer();
 }
 
 bool platform_quitting() {
-    return signalled != 0;
+    return signals_heard();
 }
 
 // A display lost under the show is a failure, as on X, where Xlib ends the

@@ -3,19 +3,18 @@
 // there: nobody can see it while it is minimised (SDL says it is not
 // active), and SDL hands the screen saver and display sleep back
 // (SetThreadExecutionState) when the show lets them go. The sleep of an
-// unseen show wakes as soon as a message comes for its window. Quit
-// signals come through the C library; failures go to standard error where
-// there is one, or else to a message box.
+// unseen show wakes as soon as a message comes for its window. Failures go
+// to standard error where there is one, or else to a message box.
 #include <windows.h>
 
 #include <SDL.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
 #include "platform/platform.h"
 #include "platform/sdl2/sdl2.h"
+#include "platform/signals.h"
 
 static const char *const TITLE = "cubebloom";
 
@@ -25,11 +24,6 @@ static const char *const TITLE = "cubebloom";
 // the program names before any of them runs, names the file. The function
 // also tells which module is SDL 2.
 extern "C" __declspec(dllimport) int SDL_GetNumVideoDrivers(void);
-
-// As on Linux: a quit signal ends the show at once until it runs, and then
-// asks it to end; one that is ignored or handled already is left so.
-static const int QUIT_SIGNALS[] = {SIGTERM, SIGINT};
-static volatile sig_atomic_t running, signalled;
 
 void *sdl2_symbol(const char *name) {
     static HMODULE library = nullptr;
@@ -47,22 +41,8 @@ void sdl2_set_default(const char *name, const char *value) {
     }
 }
 
-static void on_signal(int number) {
-    if (running) {
-        signalled = 1;
-        return;
-    }
-    signal(number, SIG_DFL);
-    raise(number);
-}
-
 bool platform_open() {
-    for (const int number : QUIT_SIGNALS) {
-        void (*const previous)(int) = signal(number, on_signal);
-        if (previous != SIG_DFL) {
-            signal(number, previous);
-        }
-    }
+    signals_catch();
     sdl2_hints();
     return true;
 }
@@ -73,11 +53,11 @@ bool platform_retry(int) {
 
 void platform_watch() {
     sdl2_let_go();
-    running = 1;
+    signals_defer();
 }
 
 bool platform_quitting() {
-    return signalled != 0;
+    return signals_heard();
 }
 
 bool platform_lost() {
