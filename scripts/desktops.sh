@@ -32,7 +32,7 @@ git archive -o "$top/cubebloom.tar" HEAD
 # The program and the test tools, built from the current commit as root
 # in STAGE/src (world-readable), with the packages the cases need.
 BUILD='cd "$STAGE/src" && . scripts/deps.sh && aptget update -qq &&
-    locker=${LOCKER_PACKAGES%%|*} && { apt-cache show libkscreenlocker5 >/dev/null 2>&1 || locker=${LOCKER_PACKAGES#*|}; } &&
+    locker=${LOCKER_PACKAGES%%|*} && { apt-cache policy libkscreenlocker5 | grep -q "Candidate: [0-9]" || locker=${LOCKER_PACKAGES#*|}; } &&
     need $BUILD_PACKAGES $DESKTOP_PACKAGES $locker && buildrelease &&
     cc -O2 -shared -fPIC $(sdl-config --cflags) -o build/libxhook.so tests/tools/xhook.c -ldl &&
     cc -O2 -o build/xprobe tests/tools/xprobe.c -lX11 -lXfixes -lXss &&
