@@ -7,7 +7,7 @@
 //
 //   platform_open                 before SDL starts
 //   platform_retry                SDL's video failed to start; ask again?
-//   platform_watch                once the window exists
+//   platform_watch                once the window exists, the pointer hidden
 //   each pass, after SDL's events:
 //     platform_quitting           a quit request from outside SDL
 //     platform_lost               the display lost under the show
