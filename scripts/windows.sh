@@ -8,8 +8,8 @@
 # and sdl12-compat from its upstream repository, each at one pinned
 # version, builds the program and its unit tests with mingw-w64, runs the
 # tests and the real program under wine (tests/platform/windows/windows_test.sh),
-# and builds it all again under another umask and path, which must give
-# the same zip to the bit.
+# and builds it all again under another umask, from a copy of the checkout
+# whose path has a space in it, which must give the same zip to the bit.
 #   scripts/windows.sh [--sdl12-compat SOURCE]
 # SOURCE is a git bundle, a clone or a URL of sdl12-compat's repository
 # (by default its upstream URL); any commit but the pinned one is refused.
@@ -84,9 +84,12 @@ fetchsdl12() {
 }
 
 # cmakebuild SOURCE BUILD ARGS...: configure, build and install into PREFIX
-# with the cross toolchain, leaving no path of this build in the binaries
+# with the cross toolchain, leaving no path of this build in the binaries.
+# GCC takes the last map that fits, so the narrower come later; the build
+# commands take the flags as the shell would, so each is quoted.
 cmakebuild() {
-    local flags="-ffile-prefix-map=$SOURCES=/src -ffile-prefix-map=$ROOT=/build"
+    local flags="\"-ffile-prefix-map=$PWD=/cubebloom\" \"-ffile-prefix-map=$ROOT=/build\""
+    flags+=" \"-ffile-prefix-map=$SOURCES=/src\""
     cmake -S "$1" -B "$2" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" -DCMAKE_FIND_ROOT_PATH="$PREFIX" \
         -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
@@ -98,8 +101,9 @@ cmakebuild() {
 # licence FILE NAME: one of the licences the zip carries
 licence() { install -m 644 "$1" "$STAGE/licences/$2"; }
 
-# buildzip ROOT [TESTS]: everything built in ROOT, and the zip made there;
-# with TESTS, the unit tests are built too
+# buildzip ROOT [TESTS]: everything built in ROOT from the checkout here and
+# the sources in SOURCES, and the zip made there; with TESTS, the unit
+# tests are built too
 buildzip() {
     ROOT=$1 PREFIX=$1/prefix STAGE=$1/stage/$NAME
     local testing=OFF
@@ -152,13 +156,21 @@ say "the unit tests, under wine"
 # SDL.dll and SDL2.dll from the prefix, as wine names its folders
 export WINEPREFIX=$TOP/wine WINEDEBUG=-all WINEPATH="Z:${TOP//\//\\}\\prefix\\bin"
 rm -rf "$WINEPREFIX" && wineboot -i >"$TOP/wineboot.log" 2>&1
+# the windows the tests make need no display
+wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$TOP/wineboot.log" 2>&1
 ctest --test-dir "$TOP/build/cubebloom" --output-on-failure -j 2
 say "the zip and the program, under wine"
 cc -O2 -o "$TOP/xprobe" tests/tools/xprobe.c -lX11 -lXfixes -lXss
-x86_64-w64-mingw32-gcc-posix -O2 -o "$TOP/showwindow.exe" tests/platform/windows/showwindow.c
+x86_64-w64-mingw32-gcc-posix -O2 -o "$TOP/showwindow.exe" tests/platform/windows/showwindow.c -lgdi32
 KEEP_LOGS=$TOP/logs bash tests/platform/windows/windows_test.sh "$ZIP" "$TOP/build/cubebloom/cubebloom.map" \
     "$TOP/xprobe" "$TOP/showwindow.exe"
-say "built again under another umask and path"
-(umask 077 && buildzip "$TOP/again") >"$TOP/again.log" 2>&1 || { tail -n 30 "$TOP/again.log" >&2; exit 1; }
-cmp "$ZIP" "$TOP/again/$NAME.zip" || { echo "the second build's zip differs" >&2; exit 1; }
+say "built again under another umask, from a path with a space"
+AGAIN="$TOP/other tree/cubebloom"
+rm -rf "$TOP/other tree" && mkdir -p "$AGAIN/build/windows"
+git ls-files -z --cached --others --exclude-standard |
+    tar --null -T - --ignore-failed-read -cf - 2>/dev/null | tar -xf - -C "$AGAIN"
+cp -r "$SOURCES" "$AGAIN/build/windows/sources"
+(umask 077 && cd "$AGAIN" && SOURCES=$PWD/build/windows/sources && buildzip "$PWD/build/windows") \
+    >"$TOP/again.log" 2>&1 || { tail -n 30 "$TOP/again.log" >&2; exit 1; }
+cmp "$ZIP" "$AGAIN/build/windows/$NAME.zip" || { echo "the second build's zip differs" >&2; exit 1; }
 echo "$ZIP"
