@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: MIT
-// The loop's contract on Windows. SDL tells of all the show needs to know
-// there: nobody can see it while it is minimised (SDL says it is not
-// active), and SDL hands the screen saver and display sleep back
+// The loop's contract on Windows. Nobody can see the show while it is
+// minimised (SDL says it is not active), or while Windows says so in other
+// ways (unseen.cpp: locked, off the console, the display off, cloaked,
+// covered). SDL hands the screen saver and display sleep back
 // (SetThreadExecutionState) when the show lets them go. The sleep of an
 // unseen show wakes as soon as a message comes for its window. Failures go
 // to standard error where there is one, or else to a message box.
 #include <windows.h>
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+
+#include <algorithm>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +19,7 @@
 #include "platform/platform.h"
 #include "platform/sdl2/sdl2.h"
 #include "platform/signals.h"
+#include "platform/windows/unseen.h"
 
 static const char *const TITLE = "cubebloom";
 
@@ -54,6 +59,11 @@ bool platform_retry(int) {
 void platform_watch() {
     sdl2_let_go();
     signals_defer();
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWMInfo(&info) > 0 && info.window != nullptr) {
+        unseen_watch(info.window);
+    }
 }
 
 bool platform_quitting() {
@@ -64,14 +74,18 @@ bool platform_lost() {
     return false;
 }
 
-void platform_pass() {}
+void platform_pass() {
+    unseen_look(false);
+}
 
 bool platform_seen() {
-    return (SDL_GetAppState() & SDL_APPACTIVE) != 0;
+    return (SDL_GetAppState() & SDL_APPACTIVE) != 0 && !unseen_now();
 }
 
 bool platform_wait(int ms) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms), QS_ALLINPUT);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min(static_cast<DWORD>(ms), unseen_due_in()),
+                              QS_ALLINPUT);
+    unseen_look(true);
     return true;
 }
 
@@ -106,4 +120,6 @@ void platform_report(const char *line) {
     }
 }
 
-void platform_close() {}
+void platform_close() {
+    unseen_close();
+}

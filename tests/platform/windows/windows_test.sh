@@ -3,14 +3,18 @@
 # under wine on Xvfb, unpacked into a fresh folder whose path has a space
 # in it. The zip holds the program, its two DLLs, its README and the
 # licences, and the program imports no DLL that is neither there nor
-# Windows' own; it is a GUI program with the project's icon and version.
-# Under wine, with no window manager and under openbox, on 1920x1080 and
-# 1280x1024: the whole 4:3 frame between black bars with the screen's size
-# unchanged, keys 1, 2 and 3 select the rig, Escape and the close request
-# end it with status 0; minimised it takes no CPU, restored it draws
-# again. A display without GLX gives its one line on standard error and
-# status 1, and in a message box where there is no standard error (as
-# when it is double-clicked); without SDL2.dll, Windows' loader names it.
+# Windows' own; it is a GUI program with the project's icon, version and
+# manifest. Under wine, with no window manager and under openbox, on
+# 1920x1080 and 1280x1024: the whole 4:3 frame between black bars with the
+# screen's size unchanged, keys 1, 2 and 3 select the rig, Escape and the
+# close request end it with status 0; minimised it takes no CPU, restored
+# it draws again. Whenever Windows says nobody can see it (the session
+# locked or off its console, another window over it, a second copy in
+# front) it draws nothing and lets the display go, and takes it back once
+# seen. At 150 % scaling the frame is the same. A display without GLX
+# gives its one line on standard error and status 1, and in a message box
+# where there is no standard error (as when it is double-clicked); without
+# SDL2.dll, Windows' loader names it.
 #   tests/platform/windows/windows_test.sh ZIP LINKER-MAP XPROBE SHOWWINDOW-EXE
 # Every case starts a fresh wineserver, in a wine prefix of the test's own.
 . "$(dirname "$0")/../../xtest.sh"
@@ -41,7 +45,8 @@ check "the README names the version and the keys" eval \
     'holds README.txt "cubebloom $VERSION" && holds README.txt "Escape  quit"'
 # Windows' own DLLs, which every Windows has
 SYSTEM_DLLS="KERNEL32.dll USER32.dll GDI32.dll msvcrt.dll OPENGL32.dll GLU32.dll ADVAPI32.dll
-    SHELL32.dll IMM32.dll OLE32.dll OLEAUT32.dll VERSION.dll WINMM.dll SETUPAPI.dll"
+    SHELL32.dll IMM32.dll OLE32.dll OLEAUT32.dll VERSION.dll WINMM.dll SETUPAPI.dll WTSAPI32.dll
+    dwmapi.dll"
 imports() { "$TRIPLET-objdump" -p "$DIR/$1" | sed -n 's/^\tDLL Name: //p'; }
 ownorwindows() {
     local dll
@@ -66,6 +71,29 @@ versioned() {
         grep -q "ProductVersion.*$VERSION" || stepfail "no version $VERSION among its resources"
 }
 check "and the package's version, $VERSION" versioned
+# declares XPATH VALUE: the manifest embedded in the program has VALUE at XPATH
+manifest() { wrestool -x --raw -t 24 "$DIR/cubebloom.exe" >"$LOGS/manifest.xml"; }
+declares() {
+    python3 - "$LOGS/manifest.xml" "$1" "$2" <<'PYTHON' || stepfail "its manifest lacks $1 = $2"
+import sys, xml.etree.ElementTree as tree
+found = tree.parse(sys.argv[1]).getroot().findall(sys.argv[2], {
+    "v1": "urn:schemas-microsoft-com:asm.v1", "v3": "urn:schemas-microsoft-com:asm.v3",
+    "os": "urn:schemas-microsoft-com:compatibility.v1",
+    "dpi": "http://schemas.microsoft.com/SMI/2005/WindowsSettings",
+    "dpi16": "http://schemas.microsoft.com/SMI/2016/WindowsSettings"})
+sys.exit(0 if any(sys.argv[3] in (e.text or "") + " ".join(e.attrib.values()) for e in found) else 1)
+PYTHON
+}
+check "a manifest, well formed" eval 'manifest && declares . ""'
+check "it is made for Windows 10 and 11" declares "os:compatibility/os:application/os:supportedOS" \
+    "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
+check "it draws in the display's pixels: per monitor, v2" \
+    declares "v3:application/v3:windowsSettings/dpi16:dpiAwareness" PerMonitorV2
+check "and the older declaration" declares "v3:application/v3:windowsSettings/dpi:dpiAware" true/pm
+check "its box has the common controls 6" \
+    declares "v1:dependency/v1:dependentAssembly/v1:assemblyIdentity" 6.0.0.0
+check "it asks for no elevation" \
+    declares "v3:trustInfo/v3:security/v3:requestedPrivileges/v3:requestedExecutionLevel" asInvoker
 
 # wineshow [ENV=VALUE...]: the unpacked program under a fresh wineserver,
 # its window shown within 60 s; its output in LOGS/app.out and app.err
@@ -102,14 +130,42 @@ rigis() { [ "$(rig)" = "$1" ]; }
 keyrig() {  # keyrig KEY RIG: the key selects the rig within 10 s
     xdotool key "$1" && waitfor 10 rigis "$2" || stepfail "after key $1 the rig is $(rig), not $2"
 }
-# asleep by the clock alone (no hook reaches a program under wine): at most
-# 3 clock ticks in 2 s, where drawing takes a core's
-idle() { local before; before=$(cpu) && sleep 2 && TICKS=$(($(cpu) - before)) && [ "$TICKS" -le 3 ]; }
-busy() { local before; before=$(cpu) && sleep 1 && [ $(($(cpu) - before)) -gt 20 ]; }
+# Traced by wine (the relay trace of two functions, which the test's
+# prefix names): each frame's SwapBuffers, and SDL's SetThreadExecutionState,
+# which holds the display (80000002) or lets it go (80000000). asleep,
+# sleeps and wakes (tests/xtest.sh) count the frames from here.
+TRACED="SetThreadExecutionState;SwapBuffers"
+frames() { grep -c "Call [^ ]*\.SwapBuffers(" "$LOGS/app.err" || :; }
+lasthold() { sed -n 's/.*Call [^ ]*\.SetThreadExecutionState(\([0-9a-f]*\)).*/\1/p' "$LOGS/app.err" | tail -n1; }
+holdis() { [ "$(lasthold)" = "$1" ]; }
+holds() { waitfor 10 holdis 80000002 || stepfail "the display is not held: last $(lasthold)"; }
+letsgo() { waitfor 10 holdis 80000000 || stepfail "the display is still held: last $(lasthold)"; }
+# tell WHAT: showwindow.exe does it to the show's window
+tell() { wine "$SHOWWINDOW" "$1" || stepfail "showwindow.exe $1 failed"; }
+# A window of another program over the whole screen, until uncovered
+cover() {
+    (exec wine "$SHOWWINDOW" cover >"$LOGS/cover.out" 2>&1) &
+    COVER_PID=$!
+}
+uncover() { tell uncover && wait "$COVER_PID" || stepfail "the cover did not close"; }
+# A second copy of the show, started in front of the first; its window
+secondcopy() {
+    FIRST=$(showwindow)
+    (cd "$DIR" && exec wine ./cubebloom.exe >"$LOGS/second.out" 2>"$LOGS/second.err") &
+    SECOND_PID=$!
+    waitfor 60 second >/dev/null || stepfail "no second window in 60 s"
+}
+second() { xdotool search --name '^cubebloom$' 2>/dev/null | grep -vx "$FIRST" | head -n1 | grep .; }
+secondgone() { [[ "$(procstat "$SECOND_PID" 1)" == Z ]] || ! kill -0 "$SECOND_PID" 2>/dev/null; }
+closesecond() {
+    xclient "$XPROBE" close "$(second)" && waitfor 30 secondgone && wait "$SECOND_PID" ||
+        stepfail "the second copy did not end with status 0"
+}
 closeshow() { xclient "$XPROBE" close "$(showwindow)"; }
 WINDOW_MANAGERS=(none openbox)
 
-if check "a wine prefix of the test's own" eval 'xstart 1920x1080x24 && wineboot -i >"$LOGS/wineboot.log" 2>&1'; then
+if check "a wine prefix of the test's own" eval 'xstart 1920x1080x24 && wineboot -i >"$LOGS/wineboot.log" 2>&1 &&
+    wine reg add "HKCU\\Software\\Wine\\Debug" /v RelayInclude /d "$TRACED" /f >>"$LOGS/wineboot.log" 2>&1'; then
     for wm in "${WINDOW_MANAGERS[@]}"; do
         newcase "1920x1080-$wm"
         check "an X server is up, and $wm" eval 'xstart 1920x1080x24 && { [ "$wm" = none ] || wmstart; }' || continue
@@ -121,20 +177,41 @@ if check "a wine prefix of the test's own" eval 'xstart 1920x1080x24 && wineboot
         check "key 2 selects rig 1" keyrig 2 1
         check "key 3 selects rig 2" keyrig 3 2
         check "key 1 selects rig 0" keyrig 1 0
-        if [ "$wm" = openbox ]; then
-            # as the taskbar does it: a minimise by the X window manager
-            # did not reach the program under wine 10
-            check "minimised" wine "$SHOWWINDOW" minimize
-            check "minimised, it takes no CPU" waitfor 30 idle || echo "  last 2 s: $TICKS clock ticks"
-            check "restored" wine "$SHOWWINDOW" restore
-            check "restored, it draws again" waitfor 30 busy
-            xdotool windowactivate "$(showwindow)"
-        fi
         appquit
         check "Escape ends it with status 0" test "$STATUS" = 0
         check "it starts again" wineshow &&
             check "the close request ends it with status 0" eval 'closeshow && appwait 30 && [ "$STATUS" = 0 ]'
     done
+
+    # Whenever Windows says nobody can see it, it sleeps and lets the
+    # display go, and it takes the display back once seen.
+    newcase unseen
+    if check "an X server is up, and openbox" eval 'xstart 1920x1080x24 && wmstart' &&
+        check "it starts, traced" wineshow WINEDEBUG=-all,+relay; then
+        check "it draws, and holds the display" eval 'wakes && holds'
+        # as the taskbar does it: a minimise by the X window manager did
+        # not reach the program under wine 10
+        check "minimised, it sleeps, and lets the display go" eval 'tell minimize && sleeps && letsgo'
+        check "restored, it draws again, and holds the display" eval 'tell restore && wakes && holds'
+        xdotool windowactivate "$(showwindow)"
+        for away in lock:unlock console-disconnect:console-connect remote-disconnect:remote-connect; do
+            check "${away%:*}: it sleeps, and lets the display go" eval 'tell "${away%:*}" && sleeps && letsgo'
+            check "${away#*:}: it draws again, and holds the display" eval 'tell "${away#*:}" && wakes && holds'
+        done
+        check "locked while off the console, then unlocked: it sleeps on" eval \
+            'tell console-disconnect && tell lock && tell unlock && sleeps && letsgo'
+        check "back on the console, it draws again" eval 'tell console-connect && wakes && holds'
+        check "another program's window over the screen: it sleeps, and lets the display go" eval \
+            'cover && sleeps && letsgo'
+        check "that window closed, it draws again, and holds the display" eval 'uncover && wakes && holds'
+        check "a second copy in front: the first sleeps, and lets the display go" eval \
+            'secondcopy && sleeps && letsgo'
+        check "the second closed (status 0), the first draws again, and holds the display" eval \
+            'closesecond && wakes && holds'
+        xdotool windowactivate "$(showwindow)"
+        appquit
+        check "Escape ends it with status 0" test "$STATUS" = 0
+    fi
 
     newcase 1280x1024
     if check "an X server of another shape is up" xstart 1280x1024x24; then
@@ -143,6 +220,17 @@ if check "a wine prefix of the test's own" eval 'xstart 1920x1080x24 && wineboot
             check "the screen keeps its size" screenis "1280 1024"
         appquit
         check "Escape ends it with status 0" test "$STATUS" = 0
+    fi
+
+    # wine scales the desktop for a program that does not say it draws in
+    # the display's own pixels; this one says so in its manifest.
+    newcase 150-percent
+    scaled() { wine reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d "$1" /f >"$LOGS/reg.log" 2>&1; }
+    if check "an X server is up, and wine set to 150 % (144 dots an inch)" eval 'xstart 1920x1080x24 && scaled 144'; then
+        check "it starts" wineshow && check "the whole 4:3 frame, as at 100 %" frameat 1440x1080+240+0
+        appquit
+        check "Escape ends it with status 0" test "$STATUS" = 0
+        scaled 96
     fi
 
     newcase no-glx
