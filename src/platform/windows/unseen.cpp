@@ -2,11 +2,12 @@
 // Who can see the show on Windows. The session and the display tell the
 // window through messages (WM_WTSSESSION_CHANGE, WM_POWERBROADCAST), which
 // are sent to it, not posted: SDL's event loop never sees them, so the
-// window's procedure is wrapped. Windows has no message for a window
+// window is subclassed. Windows has no message for a window
 // covered by others, as X has; the z-order is looked at instead, when a
 // window event says something moved, and once a second.
 #include "platform/windows/unseen.h"
 
+#include <commctrl.h>
 #include <dwmapi.h>
 #include <wtsapi32.h>
 
@@ -49,7 +50,7 @@ static constexpr int WINDOW_EVENT_RANGES = sizeof WINDOW_EVENTS / sizeof WINDOW_
 
 static struct {
     HWND window;
-    WNDPROC procedure;  // the window's own, which the wrapper hands on to
+    bool subclassed;
     HPOWERNOTIFY display;
     HWINEVENTHOOK hooks[WINDOW_EVENT_RANGES];
     bool locked, disconnected, display_off, cloaked, covered;
@@ -123,9 +124,10 @@ static void read_session() {
     }
 }
 
-static LRESULT CALLBACK wrapped(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+static LRESULT CALLBACK heard(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                              DWORD_PTR) {
     unseen_message(message, wparam, lparam);
-    return CallWindowProcW(unseen.procedure, window, message, wparam, lparam);
+    return DefSubclassProc(window, message, wparam, lparam);
 }
 
 // ---- what covers the window ----------------------------------------------------
@@ -201,8 +203,7 @@ bool unseen_covered(HWND window) {
 void unseen_watch(HWND window) {
     unseen.window = window;
     read_session();
-    unseen.procedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&wrapped)));
+    unseen.subclassed = SetWindowSubclass(window, &heard, 0, 0) != FALSE;
     WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION);
     // Windows answers at once with the display's state as it stands.
     unseen.display = RegisterPowerSettingNotification(window, &GUID_SESSION_DISPLAY_STATUS,
@@ -218,6 +219,8 @@ void unseen_message(UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_WTSSESSION_CHANGE) {
         session_change(wparam, lparam);
     } else if (message == WM_POWERBROADCAST && wparam == PBT_POWERSETTINGCHANGE) {
+        // the message carries the setting's address
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
         power_change(reinterpret_cast<const POWERBROADCAST_SETTING *>(lparam));
     }
 }
@@ -255,11 +258,9 @@ void unseen_close() {
     }
     if (unseen.window != nullptr) {
         WTSUnRegisterSessionNotification(unseen.window);
-        if (GetWindowLongPtrW(unseen.window, GWLP_WNDPROC) ==
-            reinterpret_cast<LONG_PTR>(&wrapped)) {
-            SetWindowLongPtrW(unseen.window, GWLP_WNDPROC,
-                              reinterpret_cast<LONG_PTR>(unseen.procedure));
-        }
+    }
+    if (unseen.subclassed) {
+        RemoveWindowSubclass(unseen.window, &heard, 0);
     }
     unseen = {};
 }

@@ -46,7 +46,7 @@ check "the README names the version and the keys" eval \
 # Windows' own DLLs, which every Windows has
 SYSTEM_DLLS="KERNEL32.dll USER32.dll GDI32.dll msvcrt.dll OPENGL32.dll GLU32.dll ADVAPI32.dll
     SHELL32.dll IMM32.dll OLE32.dll OLEAUT32.dll VERSION.dll WINMM.dll SETUPAPI.dll WTSAPI32.dll
-    dwmapi.dll"
+    dwmapi.dll COMCTL32.dll"
 imports() { "$TRIPLET-objdump" -p "$DIR/$1" | sed -n 's/^\tDLL Name: //p'; }
 ownorwindows() {
     local dll
