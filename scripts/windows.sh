@@ -156,8 +156,10 @@ say "the unit tests, under wine"
 # SDL.dll and SDL2.dll from the prefix, as wine names its folders
 export WINEPREFIX=$TOP/wine WINEDEBUG=-all WINEPATH="Z:${TOP//\//\\}\\prefix\\bin"
 rm -rf "$WINEPREFIX" && wineboot -i >"$TOP/wineboot.log" 2>&1
-# the windows the tests make need no display
+# the windows the tests make need no display; wine's desktop takes the
+# driver as it starts, so the wineserver that wineboot left has to end
 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$TOP/wineboot.log" 2>&1
+wineserver -w
 ctest --test-dir "$TOP/build/cubebloom" --output-on-failure -j 2
 say "the zip and the program, under wine"
 cc -O2 -o "$TOP/xprobe" tests/tools/xprobe.c -lX11 -lXfixes -lXss
