@@ -2,9 +2,9 @@
 // Who can see the show on Windows. The session and the display tell the
 // window through messages (WM_WTSSESSION_CHANGE, WM_POWERBROADCAST), which
 // are sent to it, not posted: SDL's event loop never sees them, so the
-// window is subclassed. Windows has no message for a window
-// covered by others, as X has; the z-order is looked at instead, when a
-// window event says something moved, and once a second.
+// window is subclassed. Windows has no message for a window covered by
+// others, as X has; the z-order is looked at instead, when a window event
+// says something moved, and once a second.
 #include "platform/windows/unseen.h"
 
 #include <commctrl.h>
@@ -32,7 +32,7 @@ struct SessionInfoEx {
     WTS_CONNECTSTATE_CLASS state;
     LONG flags;
 };
-static constexpr auto SESSION_INFO_EX = static_cast<WTS_INFO_CLASS>(25);
+static constexpr auto SESSION_INFO_EX = static_cast<WTS_INFO_CLASS>(25);  // WTSSessionInfoEx
 static constexpr DWORD SESSION_INFO_LEVEL = 1;
 static constexpr LONG SESSION_LOCKED = 0;  // WTS_SESSIONSTATE_LOCK
 
@@ -178,18 +178,19 @@ static bool hides(HWND window, RECT &rect) {
 }
 
 bool unseen_covered(HWND window) {
-    RECT rect;
-    if (!bounds(window, rect) || IsRectEmpty(&rect)) {
+    RECT own;
+    if (!bounds(window, own) || IsRectEmpty(&own)) {
         return false;
     }
-    HRGN uncovered = CreateRectRgnIndirect(&rect);
+    HRGN uncovered = CreateRectRgnIndirect(&own);
     HRGN above = CreateRectRgn(0, 0, 0, 0);
     int left = SIMPLEREGION;
     HWND other = GetWindow(window, GW_HWNDPREV);
     for (int walked = 0; other != nullptr && left != NULLREGION && walked < MOST_WINDOWS_ABOVE;
          ++walked, other = GetWindow(other, GW_HWNDPREV)) {
-        if (hides(other, rect)) {
-            SetRectRgn(above, rect.left, rect.top, rect.right, rect.bottom);
+        RECT theirs;
+        if (hides(other, theirs)) {
+            SetRectRgn(above, theirs.left, theirs.top, theirs.right, theirs.bottom);
             left = CombineRgn(uncovered, uncovered, above, RGN_DIFF);
         }
     }
