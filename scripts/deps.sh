@@ -57,6 +57,18 @@ aptget() {
     return "$status"
 }
 
+# prefixmaps PATH=NAME...: compiler flags that write each PATH as NAME in
+# what is built, so that no build's own path is in it. Each is quoted, for
+# the build commands take the flags as the shell would and a path may hold
+# a space; GCC takes the last map that fits, so the narrower come later.
+prefixmaps() {
+    local map flags=
+    for map in "$@"; do
+        flags+="${flags:+ }\"-ffile-prefix-map=$map\""
+    done
+    echo "$flags"
+}
+
 buildrelease() {  # build/release/cubebloom, without tests
     need $BUILD_PACKAGES
     cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null

@@ -41,7 +41,7 @@ say() { echo "== $*" >&2; }
 webbuild() {
     local root=$1 stage=$2 testing=OFF prefix=$1/prefix flags
     [ $# -lt 3 ] || testing=ON
-    flags="-ffile-prefix-map=$PWD=/src -ffile-prefix-map=$root=/build"
+    flags=$(prefixmaps "$PWD=/src" "$root=/build")
     rm -rf "$root" "$stage" && mkdir -p "$root" "$stage"
     if [ "$testing" = ON ]; then
         say "GoogleTest"

@@ -84,12 +84,10 @@ fetchsdl12() {
 }
 
 # cmakebuild SOURCE BUILD ARGS...: configure, build and install into PREFIX
-# with the cross toolchain, leaving no path of this build in the binaries.
-# GCC takes the last map that fits, so the narrower come later; the build
-# commands take the flags as the shell would, so each is quoted.
+# with the cross toolchain, leaving no path of this build in the binaries
 cmakebuild() {
-    local flags="\"-ffile-prefix-map=$PWD=/cubebloom\" \"-ffile-prefix-map=$ROOT=/build\""
-    flags+=" \"-ffile-prefix-map=$SOURCES=/src\""
+    local flags
+    flags=$(prefixmaps "$PWD=/cubebloom" "$ROOT=/build" "$SOURCES=/src")
     cmake -S "$1" -B "$2" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" -DCMAKE_FIND_ROOT_PATH="$PREFIX" \
         -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
